@@ -1,0 +1,36 @@
+# GoogleTest: the system's package natively, built from Debian's source for
+# the cross build.
+if(CMAKE_CROSSCOMPILING)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+    set(FILLWRIGHT_GTEST gtest gtest_main)
+else()
+    find_package(GTest REQUIRED)
+    set(FILLWRIGHT_GTEST GTest::gtest GTest::gtest_main)
+endif()
+
+if(WIN32)
+    set(run_tool_platform win32)
+else()
+    set(run_tool_platform posix)
+endif()
+add_library(fillwright_test_support STATIC
+    ${CMAKE_SOURCE_DIR}/tests/support/scratch_dir.cpp
+    ${CMAKE_SOURCE_DIR}/tests/support/run_tool_${run_tool_platform}.cpp)
+target_include_directories(fillwright_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests)
+target_link_libraries(fillwright_test_support PUBLIC fillwright_core ${FILLWRIGHT_GTEST})
+target_compile_definitions(fillwright_test_support PUBLIC
+    FILLWRIGHT_TOOL="$<TARGET_FILE_NAME:fillwright>")
+
+# One test binary per subsystem, run once as one CTest entry: a Wine start
+# costs about a second, so cases are not run one process each.
+function(fillwright_test_suite name)
+    add_executable(${name}_tests ${ARGN})
+    target_link_libraries(${name}_tests PRIVATE fillwright_test_support)
+    add_dependencies(${name}_tests fillwright)
+    add_test(NAME ${name} COMMAND ${name}_tests --gtest_brief=1
+             WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+    set_tests_properties(${name} PROPERTIES
+        ENVIRONMENT "WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=")
+endfunction()

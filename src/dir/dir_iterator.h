@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+// A depth-first walk over a directory tree that hands every directory to
+// enterDirectory and every other entry to processFile. Names made only of
+// dots are skipped.
+class dirIterator {
+public:
+    explicit dirIterator(bool fullPaths) : fullPaths(fullPaths) {}
+    dirIterator(const dirIterator&) = delete;
+    dirIterator& operator=(const dirIterator&) = delete;
+    virtual ~dirIterator() = default;
+
+    // True when the directory should be walked into.
+    virtual bool enterDirectory(const std::string& path, int depth);
+    // Called for every entry that is not a directory; the walk ignores the result.
+    virtual bool processFile(const std::string& path, int depth) = 0;
+
+    // False when the listing of dir could not be opened.
+    bool walk(const std::string& dir, int depth);
+
+protected:
+    bool fullPaths;
+};

@@ -1,0 +1,49 @@
+#include "driver/command_line.h"
+
+#include <iostream>
+
+#include "driver/run.h"
+
+bool parseArguments(int argc, const char* const* argv, commandLine& parsed) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument.empty() || argument.front() != '-') {
+            parsed.positional.push_back(argument);
+            continue;
+        }
+        const std::size_t equals = argument.find('=');
+        if (equals != std::string::npos) {
+            parsed.options.assign(argument.substr(1, equals - 1), argument.substr(equals + 1));
+        } else if (i + 1 == argc) {
+            std::cerr << "Keyword " << argument << " has no value" << std::endl;
+            return false;
+        } else {
+            parsed.options.assign(argument.substr(1), argv[++i]);
+        }
+    }
+    return true;
+}
+
+void printUsage(const std::string& programName) {
+    std::cerr << "Usage: " << programName << " <starting dir> <file of substitutions> [-F/H/I]\n"
+              << "[Any options of the form -<keyword>=<value>"
+              << " will be added to the substitutions" << std::endl;
+}
+
+int fillwrightMain(int argc, const char* const* argv) {
+    const std::string programName = (argc > 0 && argv[0] != nullptr) ? argv[0] : "";
+    if (argc <= 2) {
+        printUsage(programName);
+        return 0;
+    }
+    commandLine parsed;
+    if (!parseArguments(argc, argv, parsed)) {
+        return -1;
+    }
+    if (parsed.positional.size() >= 2) {
+        run(parsed.positional, parsed.options);
+    } else {
+        printUsage(programName);
+    }
+    return 0;
+}

@@ -1,0 +1,48 @@
+#include <cstring>
+#include <iostream>
+#include <string_view>
+#include <vector>
+
+#include "driver/subs_table.h"
+#include "events/text.h"
+#include "expand/text_file.h"
+
+namespace {
+
+// The text of a line as the table sees it: a CR before the line feed is part
+// of the line end, and a NUL ends the line.
+std::string_view lineText(const textLine& line) {
+    std::size_t length = line.length;
+    if (line.endedByLineFeed && length > 0 && line.text[length - 1] == '\r') {
+        --length;
+    }
+    const void* nul = std::memchr(line.text, '\0', length);
+    if (nul != nullptr) {
+        length = static_cast<std::size_t>(static_cast<const char*>(nul) - line.text);
+    }
+    return {line.text, length};
+}
+
+void applyLine(subsTable& table, std::string_view line) {
+    if (line.empty() || line.front() == '#') {
+        return;
+    }
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos || equals == 0) {
+        std::cerr << "substitutions file line " << quoted(std::string(line)) << " rejected"
+                  << std::endl;
+        return;
+    }
+    table.assign(std::string(line.substr(0, equals)), std::string(line.substr(equals + 1)));
+}
+
+}  // namespace
+
+void readSubstitutions(subsTable& table, const std::string& path) {
+    std::vector<char> buffer;
+    textInput input(path, buffer);
+    textLine line;
+    while (input.readLine(line)) {
+        applyLine(table, lineText(line));
+    }
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "driver/subs_table.h"
+
+// "FQDN", "HOST" or "IPaddr", as the optional third argument chooses; an
+// unknown selector is reported and gives "FQDN".
+std::string canonicalKeywordFor(const std::vector<std::string>& positional);
+
+// One run: builds the table from its four sources and expands the tree.
+void run(const std::vector<std::string>& positional, const subsTable& options);

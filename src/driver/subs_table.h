@@ -1,0 +1,36 @@
+#pragma once
+
+#include <map>
+#include <string>
+
+// The order of keywords: ASCII letters compare without regard to case;
+// differing bytes compare as signed 8-bit values after folding.
+struct keywordLess {
+    bool operator()(const std::string& a, const std::string& b) const;
+};
+
+// The run's table of substitutions. Copies are deep.
+class subsTable {
+public:
+    using entries = std::map<std::string, std::string, keywordLess>;
+
+    // The value of the equivalent keyword, or null.
+    const std::string* find(const std::string& keyword) const;
+    // Never inserts; a missing keyword gives one shared empty text.
+    const std::string& valueOrEmpty(const std::string& keyword) const;
+    // Inserts an empty value when the keyword is missing.
+    std::string& entry(const std::string& keyword);
+    void assign(const std::string& keyword, const std::string& value);
+    // Inserts only when missing; the entry's value after the call.
+    std::string setIfAbsent(const std::string& keyword, const std::string& value);
+
+    std::size_t size() const { return table.size(); }
+    const entries& all() const { return table; }
+
+private:
+    entries table;
+};
+
+// Applies the keyword=value lines of a substitutions file; a file that cannot
+// be opened adds nothing, silently.
+void readSubstitutions(subsTable& table, const std::string& path);

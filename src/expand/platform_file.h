@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// The platform's files, by descriptor. Every file is opened with sharing that
+// lets other programs read and write it meanwhile. Windows opens in text mode
+// (CR LF read as LF, LF written as CR LF); POSIX passes bytes unchanged.
+namespace platformFile {
+
+// -1 when the file cannot be opened (a directory cannot be opened either).
+int openForReading(const std::string& path);
+// Creates the file or truncates it; -1 when it cannot be opened.
+int openForWriting(const std::string& path);
+// Bytes read, 0 at end of file, -1 on a read error.
+long long readSome(int file, char* buffer, std::size_t size);
+// False when not every byte could be written.
+bool writeAll(int file, const char* data, std::size_t size);
+// False when closing reports an error (for example a delayed write failure).
+bool closeFile(int file);
+
+}  // namespace platformFile

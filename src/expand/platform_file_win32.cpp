@@ -1,0 +1,58 @@
+#include <fcntl.h>
+#include <io.h>
+#include <share.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <climits>
+
+#include "expand/platform_file.h"
+
+namespace platformFile {
+
+namespace {
+
+// _read and _write count in unsigned int.
+constexpr std::size_t largestTransfer = 1u << 30;
+
+}  // namespace
+
+int openForReading(const std::string& path) {
+    int file = -1;
+    if (_sopen_s(&file, path.c_str(), _O_RDONLY | _O_TEXT | _O_NOINHERIT, _SH_DENYNO, 0) != 0) {
+        return -1;
+    }
+    return file;
+}
+
+int openForWriting(const std::string& path) {
+    int file = -1;
+    if (_sopen_s(&file, path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_TEXT | _O_NOINHERIT,
+                 _SH_DENYNO, _S_IREAD | _S_IWRITE) != 0) {
+        return -1;
+    }
+    return file;
+}
+
+long long readSome(int file, char* buffer, std::size_t size) {
+    return _read(file, buffer, static_cast<unsigned>(std::min(size, largestTransfer)));
+}
+
+bool writeAll(int file, const char* data, std::size_t size) {
+    while (size > 0) {
+        const unsigned chunk = static_cast<unsigned>(std::min(size, largestTransfer));
+        const int count = _write(file, data, chunk);
+        if (count <= 0) {
+            return false;
+        }
+        // In text mode the count may include the CRs added; never step past the chunk.
+        const std::size_t done = std::min(static_cast<std::size_t>(count), std::size_t{chunk});
+        data += done;
+        size -= done;
+    }
+    return true;
+}
+
+bool closeFile(int file) { return _close(file) == 0; }
+
+}  // namespace platformFile

@@ -1,0 +1,125 @@
+#include "expand/text_file.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "expand/platform_file.h"
+
+namespace {
+
+constexpr std::size_t readChunk = 256 * 1024;
+constexpr std::size_t writeBufferSize = 256 * 1024;
+
+}  // namespace
+
+textInput::textInput(const std::string& path, std::vector<char>& buffer)
+    : file(platformFile::openForReading(path)), buffer(buffer) {
+    if (buffer.size() < readChunk + 1) {
+        buffer.resize(readChunk + 1);
+    }
+}
+
+textInput::textInput(std::string_view content, std::vector<char>& buffer)
+    : inMemory(true), buffer(buffer), end(content.size()), atEnd(true) {
+    buffer.assign(content.begin(), content.end());
+    buffer.push_back('\0');
+}
+
+textInput::~textInput() {
+    if (file >= 0) {
+        platformFile::closeFile(file);
+    }
+}
+
+bool textInput::readLine(textLine& line) {
+    for (;;) {
+        char* start = buffer.data() + begin;
+        const std::size_t available = end - begin;
+        auto* lineFeed = static_cast<char*>(
+            std::memchr(start + scanned, '\n', available - scanned));
+        if (lineFeed != nullptr) {
+            line = {start, static_cast<std::size_t>(lineFeed - start), true};
+            begin += line.length + 1;
+            scanned = 0;
+            return true;
+        }
+        scanned = available;
+        if (atEnd || readError || !isOpen()) {
+            if (available == 0) {
+                return false;
+            }
+            // fill() keeps a spare byte after the data for this case.
+            line = {start, available, false};
+            begin = end;
+            scanned = 0;
+            return true;
+        }
+        fill();
+    }
+}
+
+// Reads more after the unfinished line, first moving it to the front and
+// growing the buffer when the line already fills it.
+bool textInput::fill() {
+    if (begin > 0) {
+        std::memmove(buffer.data(), buffer.data() + begin, end - begin);
+        end -= begin;
+        begin = 0;
+    }
+    if (buffer.size() - end < readChunk + 1) {
+        buffer.resize(std::max(buffer.size() * 2, end + readChunk + 1));
+    }
+    const long long count = platformFile::readSome(file, buffer.data() + end, buffer.size() - end - 1);
+    if (count < 0) {
+        readError = true;
+    } else if (count == 0) {
+        atEnd = true;
+    } else {
+        end += static_cast<std::size_t>(count);
+    }
+    return count > 0;
+}
+
+textOutput::textOutput(const std::string& path)
+    : file(platformFile::openForWriting(path)), buffer(writeBufferSize) {}
+
+textOutput::textOutput(std::string& sink) : sink(&sink), buffer(writeBufferSize) {}
+
+textOutput::~textOutput() { close(); }
+
+void textOutput::flush() {
+    if (used == 0) {
+        return;
+    }
+    if (sink != nullptr) {
+        sink->append(buffer.data(), used);
+    } else if (!writeError && !platformFile::writeAll(file, buffer.data(), used)) {
+        writeError = true;
+    }
+    used = 0;
+}
+
+void textOutput::writeThrough(const char* data, std::size_t size) {
+    flush();
+    if (size < buffer.size()) {
+        std::copy(data, data + size, buffer.data());
+        used = size;
+    } else if (sink != nullptr) {
+        sink->append(data, size);
+    } else if (!writeError && !platformFile::writeAll(file, data, size)) {
+        writeError = true;
+    }
+}
+
+bool textOutput::close() {
+    if (!isOpen()) {
+        return !writeError;
+    }
+    flush();
+    if (file >= 0 && !platformFile::closeFile(file)) {
+        writeError = true;
+    }
+    file = -1;
+    sink = nullptr;
+    return !writeError;
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One line as the reader holds it. Its bytes may be changed in place, and
+// text[length] is always inside the buffer (the line feed, or a spare byte
+// after a last line without one), so a terminator can be put there.
+struct textLine {
+    char* text = nullptr;
+    std::size_t length = 0;
+    bool endedByLineFeed = false;
+};
+
+// Reads a file or a text in memory line by line through one large buffer.
+// Lines of any length are read whole: the buffer grows to hold them.
+class textInput {
+public:
+    // The buffer is the caller's, so that one allocation serves many files.
+    textInput(const std::string& path, std::vector<char>& buffer);
+    textInput(std::string_view content, std::vector<char>& buffer);
+    textInput(const textInput&) = delete;
+    textInput& operator=(const textInput&) = delete;
+    ~textInput();
+
+    bool isOpen() const { return file >= 0 || inMemory; }
+    // False at the end of the input or after a read error.
+    bool readLine(textLine& line);
+    // A read error, as opposed to the end of the input.
+    bool failed() const { return readError; }
+
+private:
+    bool fill();
+
+    int file = -1;
+    bool inMemory = false;
+    std::vector<char>& buffer;
+    std::size_t begin = 0;    // first byte not yet handed out
+    std::size_t end = 0;      // one past the last byte read
+    std::size_t scanned = 0;  // bytes after begin known to hold no line feed
+    bool atEnd = false;
+    bool readError = false;
+};
+
+// Writes a file, or appends to a string in memory, through one large buffer.
+class textOutput {
+public:
+    explicit textOutput(const std::string& path);
+    explicit textOutput(std::string& sink);
+    textOutput(const textOutput&) = delete;
+    textOutput& operator=(const textOutput&) = delete;
+    ~textOutput();
+
+    bool isOpen() const { return file >= 0 || sink != nullptr; }
+    void write(const char* data, std::size_t size) {
+        if (size <= buffer.size() - used) {
+            std::copy(data, data + size, buffer.data() + used);
+            used += size;
+        } else {
+            writeThrough(data, size);
+        }
+    }
+    void write(std::string_view text) { write(text.data(), text.size()); }
+    // A write has failed; nothing more reaches the file.
+    bool failed() const { return writeError; }
+    // Flushes and closes; false when any write or the close failed.
+    bool close();
+
+private:
+    void writeThrough(const char* data, std::size_t size);
+    void flush();
+
+    int file = -1;
+    std::string* sink = nullptr;
+    std::vector<char> buffer;
+    std::size_t used = 0;
+    bool writeError = false;
+};
