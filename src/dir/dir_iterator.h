@@ -13,7 +13,7 @@ public:
     virtual ~dirIterator() = default;
 
     // True when the directory should be walked into.
-    virtual bool enterDirectory(const std::string& path, int depth);
+    virtual bool enterDirectory(const std::string& /*path*/, int /*depth*/) { return true; }
     // Called for every entry that is not a directory; the walk ignores the result.
     virtual bool processFile(const std::string& path, int depth) = 0;
 
