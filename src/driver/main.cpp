@@ -1,3 +1,5 @@
 #include "driver/command_line.h"
 
-int main(int argc, char** argv) { return fillwrightMain(argc, argv); }
+int main(int argc, char** argv) {
+    return fillwrightMain(argc, argv);
+}

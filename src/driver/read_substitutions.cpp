@@ -5,6 +5,7 @@
 
 #include "driver/subs_table.h"
 #include "events/text.h"
+#include "expand/platform_file.h"
 #include "expand/text_file.h"
 
 namespace {
@@ -13,7 +14,8 @@ namespace {
 // of the line end, and a NUL ends the line.
 std::string_view lineText(const textLine& line) {
     std::size_t length = line.length;
-    if (line.endedByLineFeed && length > 0 && line.text[length - 1] == '\r') {
+    if (platformFile::lineEndCarriageReturnsKept && line.endedByLineFeed && length > 0 &&
+        line.text[length - 1] == '\r') {
         --length;
     }
     const void* nul = std::memchr(line.text, '\0', length);

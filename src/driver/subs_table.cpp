@@ -4,7 +4,9 @@
 
 namespace {
 
-char foldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c; }
+char foldAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+}
 
 }  // namespace
 
@@ -34,7 +36,9 @@ const std::string& subsTable::valueOrEmpty(const std::string& keyword) const {
     return value ? *value : empty;
 }
 
-std::string& subsTable::entry(const std::string& keyword) { return table[keyword]; }
+std::string& subsTable::entry(const std::string& keyword) {
+    return table[keyword];
+}
 
 void subsTable::assign(const std::string& keyword, const std::string& value) {
     entry(keyword) = value;

@@ -18,9 +18,9 @@ const char* severityText(std::int32_t severity) {
 }
 
 const char* domainText(std::int32_t domain) {
-    static const char* const texts[] = {"commonEvent", "O/S",        "OpenSSL", "LDAP",
-                                        "utils",       "Authentication", "networking",
-                                        "PKE",         "assert",     "Apache"};
+    static const char* const texts[] = {
+        "commonEvent",    "O/S",        "OpenSSL", "LDAP",   "utils",
+        "Authentication", "networking", "PKE",     "assert", "Apache"};
     return lookup(texts, domain, "<unknown eventDomain>");
 }
 
@@ -51,9 +51,13 @@ eventReport::eventReport(int tag, eventDomain domain, eventSeverity severity, in
                          const std::string& text, const std::string& context)
     : severity(severity), tag(tag), domain(domain), code(code), text(text), context(context) {}
 
-eventReport::~eventReport() { deliver(); }
+eventReport::~eventReport() {
+    deliver();
+}
 
-std::string eventReport::codeText(int code) const { return toDecimal(code); }
+std::string eventReport::codeText(int code) const {
+    return toDecimal(code);
+}
 
 std::ostream& eventReport::print(std::ostream& out) const {
     out << severityText(severity) << ": " << domainText(domain) << '/' << codeText(code) << ' '
@@ -79,16 +83,25 @@ void eventReport::deliver() {
     eventRegistry::instance().deliver(*this);
 }
 
-commonEvent::~commonEvent() { deliver(); }
+commonEvent::~commonEvent() {
+    deliver();
+}
 
-std::string commonEvent::codeText(int code) const { return commonEventText(code); }
+std::string commonEvent::codeText(int code) const {
+    return commonEventText(code);
+}
 
 assertEvent::assertEvent(const std::string& expression, const char* file, int line)
-    : eventReport(31, domainAssert, Fatal, 0, expression, std::string(file) + " @ " + toDecimal(line)) {}
+    : eventReport(31, domainAssert, Fatal, 0, expression,
+                  std::string(file) + " @ " + toDecimal(line)) {}
 
-assertEvent::~assertEvent() { deliver(); }
+assertEvent::~assertEvent() {
+    deliver();
+}
 
-std::string assertEvent::codeText(int) const { return "assert failure"; }
+std::string assertEvent::codeText(int) const {
+    return "assert failure";
+}
 
 eventRegistry& eventRegistry::instance() {
     static eventRegistry registry;
@@ -99,7 +112,9 @@ bool eventRegistry::add(std::int32_t key, eventListener& listener) {
     return listeners.emplace(key, &listener).second;
 }
 
-void eventRegistry::remove(std::int32_t key) { listeners.erase(key); }
+void eventRegistry::remove(std::int32_t key) {
+    listeners.erase(key);
+}
 
 void eventRegistry::deliver(eventReport& report) {
     for (const auto& keyAndListener : listeners) {

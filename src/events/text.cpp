@@ -21,7 +21,9 @@ void appendSigned(std::string& s, int n, unsigned base) {
 
 }  // namespace
 
-void appendDecimal(std::string& s, int n) { appendSigned(s, n, 10); }
+void appendDecimal(std::string& s, int n) {
+    appendSigned(s, n, 10);
+}
 
 std::string toDecimal(int n) {
     std::string s;
@@ -29,7 +31,9 @@ std::string toDecimal(int n) {
     return s;
 }
 
-void appendHex(std::string& s, int n) { appendSigned(s, n, 16); }
+void appendHex(std::string& s, int n) {
+    appendSigned(s, n, 16);
+}
 
 std::string toHex(int n) {
     std::string s;

@@ -8,6 +8,10 @@
 // (CR LF read as LF, LF written as CR LF); POSIX passes bytes unchanged.
 namespace platformFile {
 
+// Whether the CR of a CR LF line end reaches the reader (POSIX), rather than
+// being taken as part of the line end by the text mode (Windows).
+extern const bool lineEndCarriageReturnsKept;
+
 // -1 when the file cannot be opened (a directory cannot be opened either).
 int openForReading(const std::string& path);
 // Creates the file or truncates it; -1 when it cannot be opened.

@@ -8,6 +8,8 @@
 
 namespace platformFile {
 
+const bool lineEndCarriageReturnsKept = true;
+
 int openForReading(const std::string& path) {
     int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (file < 0) {
@@ -49,6 +51,8 @@ bool writeAll(int file, const char* data, std::size_t size) {
     return true;
 }
 
-bool closeFile(int file) { return ::close(file) == 0; }
+bool closeFile(int file) {
+    return ::close(file) == 0;
+}
 
 }  // namespace platformFile

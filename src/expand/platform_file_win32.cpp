@@ -10,6 +10,8 @@
 
 namespace platformFile {
 
+const bool lineEndCarriageReturnsKept = false;
+
 namespace {
 
 // _read and _write count in unsigned int.
@@ -53,6 +55,8 @@ bool writeAll(int file, const char* data, std::size_t size) {
     return true;
 }
 
-bool closeFile(int file) { return _close(file) == 0; }
+bool closeFile(int file) {
+    return _close(file) == 0;
+}
 
 }  // namespace platformFile

@@ -35,8 +35,8 @@ bool textInput::readLine(textLine& line) {
     for (;;) {
         char* start = buffer.data() + begin;
         const std::size_t available = end - begin;
-        auto* lineFeed = static_cast<char*>(
-            std::memchr(start + scanned, '\n', available - scanned));
+        auto* lineFeed =
+            static_cast<char*>(std::memchr(start + scanned, '\n', available - scanned));
         if (lineFeed != nullptr) {
             line = {start, static_cast<std::size_t>(lineFeed - start), true};
             begin += line.length + 1;
@@ -69,7 +69,8 @@ bool textInput::fill() {
     if (buffer.size() - end < readChunk + 1) {
         buffer.resize(std::max(buffer.size() * 2, end + readChunk + 1));
     }
-    const long long count = platformFile::readSome(file, buffer.data() + end, buffer.size() - end - 1);
+    const long long count =
+        platformFile::readSome(file, buffer.data() + end, buffer.size() - end - 1);
     if (count < 0) {
         readError = true;
     } else if (count == 0) {
@@ -85,7 +86,9 @@ textOutput::textOutput(const std::string& path)
 
 textOutput::textOutput(std::string& sink) : sink(&sink), buffer(writeBufferSize) {}
 
-textOutput::~textOutput() { close(); }
+textOutput::~textOutput() {
+    close();
+}
 
 void textOutput::flush() {
     if (used == 0) {

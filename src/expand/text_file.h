@@ -18,7 +18,7 @@ struct textLine {
 // Reads a file or a text in memory line by line through one large buffer.
 // Lines of any length are read whole: the buffer grows to hold them.
 class textInput {
-public:
+  public:
     // The buffer is the caller's, so that one allocation serves many files.
     textInput(const std::string& path, std::vector<char>& buffer);
     textInput(std::string_view content, std::vector<char>& buffer);
@@ -32,7 +32,7 @@ public:
     // A read error, as opposed to the end of the input.
     bool failed() const { return readError; }
 
-private:
+  private:
     bool fill();
 
     int file = -1;
@@ -47,7 +47,7 @@ private:
 
 // Writes a file, or appends to a string in memory, through one large buffer.
 class textOutput {
-public:
+  public:
     explicit textOutput(const std::string& path);
     explicit textOutput(std::string& sink);
     textOutput(const textOutput&) = delete;
@@ -69,7 +69,7 @@ public:
     // Flushes and closes; false when any write or the close failed.
     bool close();
 
-private:
+  private:
     void writeThrough(const char* data, std::size_t size);
     void flush();
 

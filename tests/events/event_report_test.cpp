@@ -47,15 +47,16 @@ TEST(EventPrint, OneLineForms) {
     EXPECT_EQ(printed(detailed), "Severe: commonEvent/comment \"s\" { \"x\" \"y\" } | where");
 
     assertEvent failedAssert("inBuffer[length - 1] == '\\0'", "..\\fillwright", 273);
-    EXPECT_EQ(printed(failedAssert),
-              "Fatal: assert/assert failure \"inBuffer[length - 1] == '\\\\0'\" | ..\\fillwright @ 273");
+    EXPECT_EQ(
+        printed(failedAssert),
+        "Fatal: assert/assert failure \"inBuffer[length - 1] == '\\\\0'\" | ..\\fillwright @ 273");
     EXPECT_EQ(failedAssert.tag, 31);
     EXPECT_EQ(failedAssert.code, 0);
 }
 
 // Records what it sees and declares it dealt with when told to.
 class countingListener : public eventListener {
-public:
+  public:
     explicit countingListener(bool consumes, std::vector<int>* order, int id)
         : consumes(consumes), order(order), id(id) {}
     bool onEvent(eventReport&) override {
@@ -63,7 +64,7 @@ public:
         return consumes;
     }
 
-private:
+  private:
     bool consumes;
     std::vector<int>* order;
     int id;

@@ -12,9 +12,13 @@ fs::path toolPath() {
     return path;
 }
 
-int optionFailureStatus() { return 255; }
+int optionFailureStatus() {
+    return 255;
+}
 
-const char* nativeLineEnd() { return "\n"; }
+const char* nativeLineEnd() {
+    return "\n";
+}
 
 toolResult runTool(const std::vector<std::string>& arguments, const fs::path& workingDirectory) {
     scratchDir capture;

@@ -50,9 +50,13 @@ fs::path toolPath() {
     return path;
 }
 
-int optionFailureStatus() { return -1; }
+int optionFailureStatus() {
+    return -1;
+}
 
-const char* nativeLineEnd() { return "\r\n"; }
+const char* nativeLineEnd() {
+    return "\r\n";
+}
 
 toolResult runTool(const std::vector<std::string>& arguments, const fs::path& workingDirectory) {
     scratchDir capture;

@@ -40,7 +40,9 @@ void scratchDir::write(const std::string& relative, const std::string& content) 
     out.write(content.data(), static_cast<std::streamsize>(content.size()));
 }
 
-std::string scratchDir::read(const std::string& relative) const { return readBytes(root / relative); }
+std::string scratchDir::read(const std::string& relative) const {
+    return readBytes(root / relative);
+}
 
 bool scratchDir::exists(const std::string& relative) const {
     std::error_code ignored;
