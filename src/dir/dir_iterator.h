@@ -1,6 +1,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "dir/directory_listing.h"
 
 // A depth-first walk over a directory tree that hands every directory to
 // enterDirectory and every other entry to processFile. Names made only of
@@ -22,4 +25,12 @@ class dirIterator {
 
   protected:
     bool fullPaths;
+
+private:
+    bool walkDirectory(const std::string& dir, int depth, const directoryIdentity* identity,
+                       bool isSubdirectory);
+    bool walkSubdirectory(const std::string& path, int depth);
+
+    // The directories whose listings are being walked, outermost first.
+    std::vector<directoryIdentity> walking;
 };
