@@ -10,7 +10,7 @@
 
 namespace {
 
-typedef unsigned char hardwareBytes[6];
+using hardwareBytes = unsigned char[6];
 
 NCB blankBlock() {
     NCB block;
