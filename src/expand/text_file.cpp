@@ -19,8 +19,12 @@ textInput::textInput(const std::string& path, std::vector<char>& buffer)
     }
 }
 
-textInput::textInput(std::string_view content, std::vector<char>& buffer)
-    : inMemory(true), buffer(buffer), end(content.size()), atEnd(true) {
+textInput::textInput(std::string_view content, std::vector<char>& buffer, bool endsInReadError)
+    : inMemory(true),
+      buffer(buffer),
+      end(content.size()),
+      atEnd(!endsInReadError),
+      readError(endsInReadError) {
     buffer.assign(content.begin(), content.end());
     buffer.push_back('\0');
 }
@@ -35,8 +39,8 @@ bool textInput::readLine(textLine& line) {
     for (;;) {
         char* start = buffer.data() + begin;
         const std::size_t available = end - begin;
-        auto* lineFeed = static_cast<char*>(
-            std::memchr(start + scanned, '\n', available - scanned));
+        auto* lineFeed =
+            static_cast<char*>(std::memchr(start + scanned, '\n', available - scanned));
         if (lineFeed != nullptr) {
             line = {start, static_cast<std::size_t>(lineFeed - start), true};
             begin += line.length + 1;
@@ -49,6 +53,7 @@ bool textInput::readLine(textLine& line) {
                 return false;
             }
             // fill() keeps a spare byte after the data for this case.
+            start[available] = '\0';
             line = {start, available, false};
             begin = end;
             scanned = 0;
@@ -69,7 +74,8 @@ bool textInput::fill() {
     if (buffer.size() - end < readChunk + 1) {
         buffer.resize(std::max(buffer.size() * 2, end + readChunk + 1));
     }
-    const long long count = platformFile::readSome(file, buffer.data() + end, buffer.size() - end - 1);
+    const long long count =
+        platformFile::readSome(file, buffer.data() + end, buffer.size() - end - 1);
     if (count < 0) {
         readError = true;
     } else if (count == 0) {
@@ -83,20 +89,32 @@ bool textInput::fill() {
 textOutput::textOutput(const std::string& path)
     : file(platformFile::openForWriting(path)), buffer(writeBufferSize) {}
 
-textOutput::textOutput(std::string& sink) : sink(&sink), buffer(writeBufferSize) {}
+textOutput::textOutput(std::string& sink, std::size_t capacity)
+    : sink(&sink), sinkCapacity(capacity), buffer(writeBufferSize) {}
 
-textOutput::~textOutput() { close(); }
+textOutput::~textOutput() {
+    close();
+}
 
-void textOutput::flush() {
-    if (used == 0) {
+bool textOutput::flush() {
+    if (used > 0) {
+        deliver(buffer.data(), used);
+        used = 0;
+    }
+    return !writeError;
+}
+
+void textOutput::deliver(const char* data, std::size_t size) {
+    if (writeError) {
         return;
     }
     if (sink != nullptr) {
-        sink->append(buffer.data(), used);
-    } else if (!writeError && !platformFile::writeAll(file, buffer.data(), used)) {
-        writeError = true;
+        const std::size_t room = sinkCapacity - std::min(sinkCapacity, sink->size());
+        sink->append(data, std::min(size, room));
+        writeError = size > room;
+    } else {
+        writeError = !platformFile::writeAll(file, data, size);
     }
-    used = 0;
 }
 
 void textOutput::writeThrough(const char* data, std::size_t size) {
@@ -104,10 +122,8 @@ void textOutput::writeThrough(const char* data, std::size_t size) {
     if (size < buffer.size()) {
         std::copy(data, data + size, buffer.data());
         used = size;
-    } else if (sink != nullptr) {
-        sink->append(data, size);
-    } else if (!writeError && !platformFile::writeAll(file, data, size)) {
-        writeError = true;
+    } else {
+        deliver(data, size);
     }
 }
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 // One line as the reader holds it. Its bytes may be changed in place, and
-// text[length] is always inside the buffer (the line feed, or a spare byte
-// after a last line without one), so a terminator can be put there.
+// text[length] is always inside the buffer (the line feed, or a NUL after a
+// last line without one), so a terminator can be put there.
 struct textLine {
     char* text = nullptr;
     std::size_t length = 0;
@@ -18,10 +18,12 @@ struct textLine {
 // Reads a file or a text in memory line by line through one large buffer.
 // Lines of any length are read whole: the buffer grows to hold them.
 class textInput {
-public:
+  public:
     // The buffer is the caller's, so that one allocation serves many files.
     textInput(const std::string& path, std::vector<char>& buffer);
-    textInput(std::string_view content, std::vector<char>& buffer);
+    // A text in memory; with endsInReadError its end reads as a failed read,
+    // so that callers' failure handling can be tried.
+    textInput(std::string_view content, std::vector<char>& buffer, bool endsInReadError = false);
     textInput(const textInput&) = delete;
     textInput& operator=(const textInput&) = delete;
     ~textInput();
@@ -32,7 +34,7 @@ public:
     // A read error, as opposed to the end of the input.
     bool failed() const { return readError; }
 
-private:
+  private:
     bool fill();
 
     int file = -1;
@@ -47,9 +49,10 @@ private:
 
 // Writes a file, or appends to a string in memory, through one large buffer.
 class textOutput {
-public:
+  public:
     explicit textOutput(const std::string& path);
-    explicit textOutput(std::string& sink);
+    // Appends to sink; writes beyond capacity fail, as on a full disk.
+    explicit textOutput(std::string& sink, std::size_t capacity = std::string::npos);
     textOutput(const textOutput&) = delete;
     textOutput& operator=(const textOutput&) = delete;
     ~textOutput();
@@ -64,17 +67,21 @@ public:
         }
     }
     void write(std::string_view text) { write(text.data(), text.size()); }
-    // A write has failed; nothing more reaches the file.
+    // A write has failed; nothing more reaches the file. Buffered data is
+    // only known to have failed once flushed.
     bool failed() const { return writeError; }
+    // False when any write so far failed.
+    bool flush();
     // Flushes and closes; false when any write or the close failed.
     bool close();
 
-private:
+  private:
     void writeThrough(const char* data, std::size_t size);
-    void flush();
+    void deliver(const char* data, std::size_t size);
 
     int file = -1;
     std::string* sink = nullptr;
+    std::size_t sinkCapacity = std::string::npos;
     std::vector<char> buffer;
     std::size_t used = 0;
     bool writeError = false;
