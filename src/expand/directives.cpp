@@ -51,6 +51,7 @@ bool subsIter::carryOutDirective(std::string_view directive, textOutput& out) {
 void subsIter::setKeyword(std::string_view keyword, std::string_view value) {
     std::string expanded = expandValue(value);
     getLocalSubs().entry(std::string(keyword)) = std::move(expanded);
+    lookups.forget();
 }
 
 bool subsIter::include(std::string_view name, textOutput& out) {

@@ -67,8 +67,12 @@ bool subsIter::matchToken(const char* dollar, const char* end, const char*& next
     const char* tokenEnd = nullptr;
     if (nameBegin < end && *nameBegin == '(') {
         ++nameBegin;
-        nameEnd = findByte(nameBegin, end, ')');
-        if (nameEnd == nullptr) {
+        // Names are short; a call to memchr would cost more than the loop.
+        nameEnd = nameBegin;
+        while (nameEnd < end && *nameEnd != ')') {
+            ++nameEnd;
+        }
+        if (nameEnd == end) {
             return false;
         }
         tokenEnd = nameEnd + 1;
@@ -78,8 +82,8 @@ bool subsIter::matchToken(const char* dollar, const char* end, const char*& next
         }
         tokenEnd = nameEnd;
     }
-    tokenName.assign(nameBegin, nameEnd);
-    const std::string* found = currentSubs().find(tokenName);
+    const std::string* found =
+        lookups.find(nameBegin, static_cast<std::size_t>(nameEnd - nameBegin), currentSubs());
     if (found == nullptr) {
         return false;
     }

@@ -21,6 +21,7 @@ subsIter::subsIter(const subsTable& table) : dirIterator(true), globalSubs(&tabl
 subsTable& subsIter::getLocalSubs() {
     if (!localSubs) {
         localSubs = std::make_unique<subsTable>(*globalSubs);
+        lookups.forget();
     }
     return *localSubs;
 }

@@ -10,6 +10,7 @@
 #include "dir/dir_iterator.h"
 #include "driver/subs_table.h"
 #include "expand/text_file.h"
+#include "expand/token_cache.h"
 
 // The walker of a run: every template (a file whose name ends in ".pre") is
 // expanded into the file of the same path without that ending. Keyword
@@ -60,6 +61,6 @@ class subsIter : public dirIterator {
     // One read buffer per include depth: an including file's unread data must
     // survive its includes. A deque keeps the buffers in place as it grows.
     std::deque<std::vector<char>> includeBuffers;
-    // The name of the token being looked up, kept to spare an allocation.
-    std::string tokenName;
+    // Forgotten whenever the current table changes.
+    tokenCache lookups;
 };
