@@ -32,6 +32,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         directiveCase{"line1 $HOST\n>>X=$(HOST)-1\n$X $(x) $y\n", "line1 h\nh-1 h-1 $y\n", ""},
         directiveCase{">>A=$B\n>>B=2\n$A $B\n", "1 2\n", ""},
+        directiveCase{"$K $HOST $J\n>>K=v\n$K $HOST $J\n>>HOST=y\n>>J=w\n$K $HOST $J\n",
+                      "$K h $J\nv h $J\nv y w\n", ""},
         directiveCase{">>host=x\n$HOST\n", "x\n", ""},
         directiveCase{">>a=b=c\n$(A)\n", "b=c\n", ""},
         directiveCase{">> a = b\n$( a )|\n", " b|\n", ""},

@@ -43,6 +43,14 @@ INSTANTIATE_TEST_SUITE_P(
         tokenCase{"$A $B", {{"A", "$B"}, {"B", "x"}}, "$B x"}, tokenCase{"$A$", {{"A", ""}}, "$"},
         tokenCase{"$ $1 $x $() $(a $A $", {{"", "E"}}, "E E1 Ex E $(a $A E"},
         tokenCase{"$A\r", {{"A", "v"}}, "v\r"},
+        // Names that share a length and their first, middle and last bytes.
+        tokenCase{"$ABCD $ACCD $ABCD", {{"ABCD", "1"}, {"ACCD", "2"}}, "1 2 1"},
+        tokenCase{"$(ABCDEFGHIJ)$(ABCDEFGHXJ)$(ABCDEFGHIJ)",
+                  {{"ABCDEFGHIJ", "1"}, {"ABCDEFGHXJ", "2"}},
+                  "121"},
+        tokenCase{"$ABCXEFGHIJKLMNOPQ $ABCDEFGHIJKLMNOPQ",
+                  {{"ABCDEFGHIJKLMNOPQ", "2"}},
+                  "$ABCXEFGHIJKLMNOPQ 2"},
         tokenCase{"a$A\0$A\0b"s, {{"A", "x"}}, "ax\0$A\0b"s}));
 
 struct lineCase {
