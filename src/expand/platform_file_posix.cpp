@@ -49,8 +49,6 @@ bool writeAll(int file, const char* data, std::size_t size) {
     return true;
 }
 
-bool closeFile(int file) {
-    return ::close(file) == 0;
-}
+bool closeFile(int file) { return ::close(file) == 0; }
 
 }  // namespace platformFile

@@ -53,8 +53,6 @@ bool writeAll(int file, const char* data, std::size_t size) {
     return true;
 }
 
-bool closeFile(int file) {
-    return _close(file) == 0;
-}
+bool closeFile(int file) { return _close(file) == 0; }
 
 }  // namespace platformFile
