@@ -2,7 +2,9 @@
 
 #include <iostream>
 
+#include "builtins/built_ins.h"
 #include "events/text.h"
+#include "net/host_name.h"
 
 std::string canonicalKeywordFor(const std::vector<std::string>& positional) {
     if (positional.size() < 3) {
@@ -27,7 +29,8 @@ std::string canonicalKeywordFor(const std::vector<std::string>& positional) {
 
 void run(const std::vector<std::string>& positional, const subsTable& options) {
     subsTable table(options);
+    table.setIfAbsent("FQDN", hostFqdn());
     const std::string canonicalKeyword = canonicalKeywordFor(positional);
     readSubstitutions(table, positional[1]);
-    (void)canonicalKeyword;
+    addBuiltIns(table, canonicalKeyword);
 }

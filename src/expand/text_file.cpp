@@ -19,8 +19,12 @@ textInput::textInput(const std::string& path, std::vector<char>& buffer)
     }
 }
 
-textInput::textInput(std::string_view content, std::vector<char>& buffer)
-    : inMemory(true), buffer(buffer), end(content.size()), atEnd(true) {
+textInput::textInput(std::string_view content, std::vector<char>& buffer, bool endsInReadError)
+    : inMemory(true),
+      buffer(buffer),
+      end(content.size()),
+      atEnd(!endsInReadError),
+      readError(endsInReadError) {
     buffer.assign(content.begin(), content.end());
     buffer.push_back('\0');
 }
@@ -49,6 +53,7 @@ bool textInput::readLine(textLine& line) {
                 return false;
             }
             // fill() keeps a spare byte after the data for this case.
+            start[available] = '\0';
             line = {start, available, false};
             begin = end;
             scanned = 0;
@@ -84,22 +89,32 @@ bool textInput::fill() {
 textOutput::textOutput(const std::string& path)
     : file(platformFile::openForWriting(path)), buffer(writeBufferSize) {}
 
-textOutput::textOutput(std::string& sink) : sink(&sink), buffer(writeBufferSize) {}
+textOutput::textOutput(std::string& sink, std::size_t capacity)
+    : sink(&sink), sinkCapacity(capacity), buffer(writeBufferSize) {}
 
 textOutput::~textOutput() {
     close();
 }
 
-void textOutput::flush() {
-    if (used == 0) {
+bool textOutput::flush() {
+    if (used > 0) {
+        deliver(buffer.data(), used);
+        used = 0;
+    }
+    return !writeError;
+}
+
+void textOutput::deliver(const char* data, std::size_t size) {
+    if (writeError) {
         return;
     }
     if (sink != nullptr) {
-        sink->append(buffer.data(), used);
-    } else if (!writeError && !platformFile::writeAll(file, buffer.data(), used)) {
-        writeError = true;
+        const std::size_t room = sinkCapacity - std::min(sinkCapacity, sink->size());
+        sink->append(data, std::min(size, room));
+        writeError = size > room;
+    } else {
+        writeError = !platformFile::writeAll(file, data, size);
     }
-    used = 0;
 }
 
 void textOutput::writeThrough(const char* data, std::size_t size) {
@@ -107,10 +122,8 @@ void textOutput::writeThrough(const char* data, std::size_t size) {
     if (size < buffer.size()) {
         std::copy(data, data + size, buffer.data());
         used = size;
-    } else if (sink != nullptr) {
-        sink->append(data, size);
-    } else if (!writeError && !platformFile::writeAll(file, data, size)) {
-        writeError = true;
+    } else {
+        deliver(data, size);
     }
 }
 

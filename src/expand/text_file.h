@@ -2,13 +2,14 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
 
 // One line as the reader holds it. Its bytes may be changed in place, and
-// text[length] is always inside the buffer (the line feed, or a spare byte
-// after a last line without one), so a terminator can be put there.
+// text[length] is always inside the buffer (the line feed, or a NUL after a
+// last line without one), so a terminator can be put there.
 struct textLine {
     char* text = nullptr;
     std::size_t length = 0;
@@ -21,7 +22,9 @@ class textInput {
   public:
     // The buffer is the caller's, so that one allocation serves many files.
     textInput(const std::string& path, std::vector<char>& buffer);
-    textInput(std::string_view content, std::vector<char>& buffer);
+    // A text in memory; with endsInReadError its end reads as a failed read,
+    // so that callers' failure handling can be tried.
+    textInput(std::string_view content, std::vector<char>& buffer, bool endsInReadError = false);
     textInput(const textInput&) = delete;
     textInput& operator=(const textInput&) = delete;
     ~textInput();
@@ -49,7 +52,8 @@ class textInput {
 class textOutput {
   public:
     explicit textOutput(const std::string& path);
-    explicit textOutput(std::string& sink);
+    // Appends to sink; writes beyond capacity fail, as on a full disk.
+    explicit textOutput(std::string& sink, std::size_t capacity = std::string::npos);
     textOutput(const textOutput&) = delete;
     textOutput& operator=(const textOutput&) = delete;
     ~textOutput();
@@ -57,24 +61,45 @@ class textOutput {
     bool isOpen() const { return file >= 0 || sink != nullptr; }
     void write(const char* data, std::size_t size) {
         if (size <= buffer.size() - used) {
-            std::copy(data, data + size, buffer.data() + used);
+            copyBytes(buffer.data() + used, data, size);
             used += size;
         } else {
             writeThrough(data, size);
         }
     }
     void write(std::string_view text) { write(text.data(), text.size()); }
-    // A write has failed; nothing more reaches the file.
+    // A write has failed; nothing more reaches the file. Buffered data is
+    // only known to have failed once flushed.
     bool failed() const { return writeError; }
+    // False when any write so far failed.
+    bool flush();
     // Flushes and closes; false when any write or the close failed.
     bool close();
 
   private:
+    // Most pieces of a line are a few bytes long; copying them with a few
+    // fixed-size moves spares a library call for each.
+    static void copyBytes(char* to, const char* from, std::size_t size) {
+        if (size > 16) {
+            std::memcpy(to, from, size);
+        } else if (size >= 8) {
+            std::memcpy(to, from, 8);
+            std::memcpy(to + size - 8, from + size - 8, 8);
+        } else if (size >= 4) {
+            std::memcpy(to, from, 4);
+            std::memcpy(to + size - 4, from + size - 4, 4);
+        } else if (size > 0) {
+            to[0] = from[0];
+            to[size / 2] = from[size / 2];
+            to[size - 1] = from[size - 1];
+        }
+    }
     void writeThrough(const char* data, std::size_t size);
-    void flush();
+    void deliver(const char* data, std::size_t size);
 
     int file = -1;
     std::string* sink = nullptr;
+    std::size_t sinkCapacity = std::string::npos;
     std::vector<char> buffer;
     std::size_t used = 0;
     bool writeError = false;

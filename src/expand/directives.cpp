@@ -1,0 +1,101 @@
+#include <algorithm>
+#include <cstdint>
+#include <iostream>
+
+#include "events/text.h"
+#include "expand/subs_iter.h"
+
+namespace {
+
+constexpr std::string_view includeWord = "include";
+
+bool startsWithIncludeWord(std::string_view directive) {
+    if (directive.size() < includeWord.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < includeWord.size(); ++i) {
+        const char c = directive[i];
+        const char lower = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+        if (lower != includeWord[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string_view skipWhiteSpace(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t\n\v\f\r");
+    return first == std::string_view::npos ? std::string_view() : text.substr(first);
+}
+
+// The separator position as a 32-bit count, so "not found" reads 4294967295.
+std::uint32_t shownPosition(std::size_t position) {
+    return position == std::string::npos ? UINT32_MAX : static_cast<std::uint32_t>(position);
+}
+
+}  // namespace
+
+bool subsIter::carryOutDirective(std::string_view directive, textOutput& out) {
+    if (startsWithIncludeWord(directive)) {
+        return include(skipWhiteSpace(directive.substr(includeWord.size())), out);
+    }
+    const std::size_t equals = directive.find('=');
+    if (equals == std::string_view::npos) {
+        std::cerr << "Bad directive " << directive << std::endl;
+        return true;
+    }
+    setKeyword(directive.substr(0, equals), directive.substr(equals + 1));
+    return true;
+}
+
+void subsIter::setKeyword(std::string_view keyword, std::string_view value) {
+    std::string expanded = expandValue(value);
+    getLocalSubs().entry(std::string(keyword)) = std::move(expanded);
+    lookups.forget();
+}
+
+bool subsIter::include(std::string_view name, textOutput& out) {
+    if (name.empty()) {
+        std::cerr << "Empty include directive ignored" << std::endl;
+        return true;
+    }
+    if (filenames.empty()) {
+        std::cerr << "filenames.size() = 0" << std::endl;
+        return true;
+    }
+    const std::string& thisFile = filenames.back();
+    const std::size_t end = thisFile.find_last_of("\\/");
+    std::string newFile(name);
+    if (end != std::string::npos) {
+        newFile.insert(0, thisFile, 0, end + 1);
+    }
+    if (std::find(filenames.begin(), filenames.end(), newFile) != filenames.end()) {
+        std::cerr << "Include file " << quoted(newFile)
+                  << " is already being expanded; directive ignored" << std::endl;
+        return true;
+    }
+    const std::size_t depth = filenames.size();
+    if (depth > includeDepthLimit) {
+        std::cerr << "Include file " << quoted(newFile) << " nested more than " << includeDepthLimit
+                  << " deep; directive ignored" << std::endl;
+        return true;
+    }
+    if (includeBuffers.size() < depth) {
+        includeBuffers.resize(depth);
+    }
+    textInput input(newFile, includeBuffers[depth - 1]);
+    if (!input.isOpen()) {
+        std::cerr << "Cannot open include file " << quoted(newFile) << " for input" << std::endl
+                  << " thisFile = " << quoted(thisFile) << std::endl
+                  << " newFile = " << quoted(newFile) << std::endl
+                  << " name = " << quoted(std::string(name)) << std::endl
+                  << " end = " << shownPosition(end) << std::endl;
+        return true;
+    }
+    if (!expandStream(newFile, input, out)) {
+        std::cerr << "Failed to process include file " << quoted(newFile) << " correctly"
+                  << std::endl;
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "expand/subs_iter.h"
+
+// Sends std::cerr to a string for its lifetime.
+class capturedErrors {
+  public:
+    capturedErrors() : saved(std::cerr.rdbuf(captured.rdbuf())) {}
+    ~capturedErrors() { std::cerr.rdbuf(saved); }
+    capturedErrors(const capturedErrors&) = delete;
+    capturedErrors& operator=(const capturedErrors&) = delete;
+
+    std::string text() const { return captured.str(); }
+
+  private:
+    std::ostringstream captured;
+    std::streambuf* saved;
+};
+
+struct expansionResult {
+    bool succeeded = false;
+    std::string output;
+    std::string errors;
+};
+
+struct expansionOptions {
+    std::size_t outputCapacity = std::string::npos;
+    bool endsInReadError = false;
+};
+
+// Expands a text in memory as if it were the file called name.
+inline expansionResult expandText(subsIter& iter, const std::string& name, const std::string& text,
+                                  expansionOptions options = {}) {
+    expansionResult result;
+    capturedErrors errors;
+    std::vector<char> buffer;
+    textInput in(text, buffer, options.endsInReadError);
+    textOutput out(result.output, options.outputCapacity);
+    result.succeeded = iter.expandStream(name, in, out);
+    out.close();
+    result.errors = errors.text();
+    return result;
+}
+
+inline subsTable tableOf(const std::vector<std::pair<std::string, std::string>>& entries) {
+    subsTable table;
+    for (const auto& [keyword, value] : entries) {
+        table.assign(keyword, value);
+    }
+    return table;
+}
