@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "events/event_report.h"
+#include "expand/platform_file.h"
 #include "expand/subs_iter.h"
 
 namespace {
@@ -21,11 +22,12 @@ bool isDirective(const textLine& line) {
 }
 
 // The directive after ">>". A CR before the line feed belongs to the line end
-// even where the file is read as bytes, so a template written with CR LF line
+// also where the file is read as bytes, so a template written with CR LF line
 // ends means the same everywhere; a NUL ends the directive.
 std::string_view directiveText(const textLine& line) {
     std::size_t length = line.length;
-    if (line.endedByLineFeed && line.text[length - 1] == '\r') {
+    if (platformFile::lineEndCarriageReturnsKept && line.endedByLineFeed &&
+        line.text[length - 1] == '\r') {
         --length;
     }
     std::string_view directive(line.text + 2, length - 2);
