@@ -3,7 +3,6 @@
 #include <iostream>
 
 #include "events/event_report.h"
-#include "expand/platform_file.h"
 #include "expand/subs_iter.h"
 
 namespace {
@@ -24,10 +23,9 @@ bool isDirective(const textLine& line) {
 // The directive after ">>". A CR before the line feed belongs to the line end
 // also where the file is read as bytes, so a template written with CR LF line
 // ends means the same everywhere; a NUL ends the directive.
-std::string_view directiveText(const textLine& line) {
+std::string_view directiveText(const textLine& line, bool carriageReturnKept) {
     std::size_t length = line.length;
-    if (platformFile::lineEndCarriageReturnsKept && line.endedByLineFeed &&
-        line.text[length - 1] == '\r') {
+    if (carriageReturnKept && line.endedByLineFeed && line.text[length - 1] == '\r') {
         --length;
     }
     std::string_view directive(line.text + 2, length - 2);
@@ -50,7 +48,9 @@ bool subsIter::processStream(textInput& in, textOutput& out) {
     textLine line;
     while (!out.failed() && in.readLine(line)) {
         if (isDirective(line)) {
-            includesSucceeded = carryOutDirective(directiveText(line), out) && includesSucceeded;
+            includesSucceeded =
+                carryOutDirective(directiveText(line, in.keepsLineEndCarriageReturns()), out) &&
+                includesSucceeded;
         } else {
             writeTextLine(line, out);
         }

@@ -14,7 +14,7 @@ constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005U);
 // The one exception the pattern engine throws: allocation failure or misuse,
 // told apart by the code.
 class CAtlException {
-  public:
+public:
     explicit CAtlException(HRESULT code) : code(code) {}
 
     HRESULT code;

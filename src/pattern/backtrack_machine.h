@@ -10,7 +10,7 @@
 // position it holds stays within the text and one past its terminator, and
 // every read of the program, the stack, the slots and the groups is checked.
 class backtrackMachine {
-  public:
+public:
     using word = matchContext::word;
 
     // text has length bytes and a terminator; context must be prepared.
@@ -21,7 +21,7 @@ class backtrackMachine {
     // True when the program reaches opMatch; matchStart and matchEnd are set.
     bool run();
 
-  private:
+private:
     // Carries out instruction i; false when the run has finished.
     bool step(const instruction& current, bool& matched);
     bool consumeClass(bool inSet);

@@ -12,7 +12,7 @@
 // room ahead. A failed growth leaves the array as it was.
 template <typename T>
 class growableArray {
-  public:
+public:
     // growthStep 0 lets the step follow the count.
     explicit growableArray(std::size_t growthStep = 0) : growthStep(growthStep) {}
     ~growableArray() { delete[] storage; }
@@ -68,7 +68,7 @@ class growableArray {
     T& at(std::ptrdiff_t index) { return storage[checked(index)]; }
     const T& at(std::ptrdiff_t index) const { return storage[checked(index)]; }
 
-  private:
+private:
     std::size_t checked(std::ptrdiff_t index) const {
         if (index < 0 || static_cast<std::size_t>(index) >= used) {
             throw CAtlException(E_INVALIDARG);

@@ -3,7 +3,7 @@
 // Counts how deeply the compiler has recursed. Deeper nesting than any
 // pattern whose compile could finish would only exhaust the thread's stack.
 class nestingScope {
-  public:
+public:
     static constexpr int maxNesting = 400;
 
     explicit nestingScope(int& nesting) : nesting(++nesting) {}
@@ -13,6 +13,6 @@ class nestingScope {
 
     bool tooDeep() const { return nesting > maxNesting; }
 
-  private:
+private:
     int& nesting;
 };

@@ -14,13 +14,13 @@
 // Each construct also says, through emptyFlag, whether it can match the empty
 // text.
 class patternCompiler {
-  public:
+public:
     patternCompiler(regExp& target, const char* pattern) : target(target), cursor(pattern) {}
 
     // Lays out the whole program and leaves the result in the target's status.
     void compileProgram();
 
-  private:
+private:
     struct counts {
         std::size_t instructions;
         int groups;

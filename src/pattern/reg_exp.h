@@ -8,7 +8,7 @@
 // A pattern compiled into a program for a backtracking machine. Letter case
 // never matters: pattern and text are both folded to lower case.
 class regExp {
-  public:
+public:
     regExp() = default;
 
     // Replaces any earlier program. parseNoPattern for a null pattern, which
@@ -25,7 +25,7 @@ class regExp {
     int groupCount = 0;
     int slotCount = 0;
 
-  private:
+private:
     friend class patternCompiler;
 
     parseStatus status = parseOk;

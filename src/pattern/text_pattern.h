@@ -7,7 +7,7 @@
 
 // A pattern compiled once, then asked whether texts match it.
 class textPattern {
-  public:
+public:
     explicit textPattern(const std::string& pattern);
     textPattern(const textPattern&) = delete;
     textPattern& operator=(const textPattern&) = delete;
@@ -15,7 +15,7 @@ class textPattern {
     // False when the pattern did not compile.
     bool matches(const std::string& text) const;
 
-  private:
+private:
     std::string patternText;
     regExp compiled;
     parseStatus status;

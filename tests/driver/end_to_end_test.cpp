@@ -99,7 +99,8 @@ TEST(EndToEnd, FourSourcesInTheirOrderOfPrecedence) {
 TEST(EndToEnd, KeywordDirectivesAndIncludesAcrossDirectories) {
     scratchDir dir;
     dir.write("subs", "NAME=web\n");
-    dir.write("tree/conf/site.pre", ">>PORT=$(HTTP_PORT)1\nlisten $PORT\n>>include ../common.inc\nend\n");
+    dir.write("tree/conf/site.pre",
+              ">>PORT=$(HTTP_PORT)1\nlisten $PORT\n>>include ../common.inc\nend\n");
     dir.write("tree/common.inc", "server_name $(NAME).$(DOMAIN);\n");
     expandTree(dir, {"tree", "subs"});
     EXPECT_EQ(dir.read("tree/conf/site"),
