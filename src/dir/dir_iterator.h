@@ -9,7 +9,7 @@
 // enterDirectory and every other entry to processFile. Names made only of
 // dots are skipped.
 class dirIterator {
-  public:
+public:
     explicit dirIterator(bool fullPaths) : fullPaths(fullPaths) {}
     dirIterator(const dirIterator&) = delete;
     dirIterator& operator=(const dirIterator&) = delete;
@@ -23,7 +23,7 @@ class dirIterator {
     // False when the listing of dir could not be opened.
     bool walk(const std::string& dir, int depth);
 
-  protected:
+protected:
     bool fullPaths;
 
 private:

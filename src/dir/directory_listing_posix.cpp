@@ -21,7 +21,9 @@ directoryListing::~directoryListing() {
     }
 }
 
-bool directoryListing::isOpen() const { return platform != nullptr; }
+bool directoryListing::isOpen() const {
+    return platform != nullptr;
+}
 
 bool directoryListing::next(std::string& name, bool& isDirectory) {
     if (platform == nullptr) {

@@ -20,7 +20,9 @@ directoryListing::~directoryListing() {
     }
 }
 
-bool directoryListing::isOpen() const { return platform->search != INVALID_HANDLE_VALUE; }
+bool directoryListing::isOpen() const {
+    return platform->search != INVALID_HANDLE_VALUE;
+}
 
 bool directoryListing::next(std::string& name, bool& isDirectory) {
     if (!platform->pending) {
@@ -36,8 +38,9 @@ bool directoryListing::next(std::string& name, bool& isDirectory) {
 
 bool identifyDirectory(const std::string& path, directoryIdentity& identity) {
     // Backup semantics let a directory be opened; the handle only reads attributes.
-    HANDLE handle = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE handle =
+        CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         return false;
     }
@@ -48,7 +51,7 @@ bool identifyDirectory(const std::string& path, directoryIdentity& identity) {
         return false;
     }
     identity.volume = information.dwVolumeSerialNumber;
-    identity.file = (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) |
-                    information.nFileIndexLow;
+    identity.file =
+        (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
     return true;
 }

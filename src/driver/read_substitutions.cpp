@@ -5,17 +5,15 @@
 
 #include "driver/subs_table.h"
 #include "events/text.h"
-#include "expand/platform_file.h"
 #include "expand/text_file.h"
 
 namespace {
 
 // The text of a line as the table sees it: a CR before the line feed is part
 // of the line end, and a NUL ends the line.
-std::string_view lineText(const textLine& line) {
+std::string_view lineText(const textLine& line, bool carriageReturnKept) {
     std::size_t length = line.length;
-    if (platformFile::lineEndCarriageReturnsKept && line.endedByLineFeed && length > 0 &&
-        line.text[length - 1] == '\r') {
+    if (carriageReturnKept && line.endedByLineFeed && length > 0 && line.text[length - 1] == '\r') {
         --length;
     }
     const void* nul = std::memchr(line.text, '\0', length);
@@ -45,6 +43,6 @@ void readSubstitutions(subsTable& table, const std::string& path) {
     textInput input(path, buffer);
     textLine line;
     while (input.readLine(line)) {
-        applyLine(table, lineText(line));
+        applyLine(table, lineText(line, input.keepsLineEndCarriageReturns()));
     }
 }

@@ -4,6 +4,7 @@
 
 #include "builtins/built_ins.h"
 #include "events/text.h"
+#include "expand/subs_iter.h"
 #include "net/host_name.h"
 
 std::string canonicalKeywordFor(const std::vector<std::string>& positional) {
@@ -33,4 +34,6 @@ void run(const std::vector<std::string>& positional, const subsTable& options) {
     const std::string canonicalKeyword = canonicalKeywordFor(positional);
     readSubstitutions(table, positional[1]);
     addBuiltIns(table, canonicalKeyword);
+    subsIter iterator(table);
+    iterator.walk(positional[0], 0);
 }

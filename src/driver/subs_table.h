@@ -11,7 +11,7 @@ struct keywordLess {
 
 // The run's table of substitutions. Copies are deep.
 class subsTable {
-  public:
+public:
     using entries = std::map<std::string, std::string, keywordLess>;
 
     // The value of the equivalent keyword, or null.
@@ -27,7 +27,7 @@ class subsTable {
     std::size_t size() const { return table.size(); }
     const entries& all() const { return table; }
 
-  private:
+private:
     entries table;
 };
 

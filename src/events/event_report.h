@@ -51,7 +51,7 @@ const char* commonEventText(std::int32_t code);
 // A report of one failure, built where it is detected and delivered to the
 // registry's listeners when it is destroyed. Reports are never thrown.
 class eventReport {
-  public:
+public:
     eventReport(int tag, eventDomain domain, eventSeverity severity, int code,
                 const std::string& text, const std::string& context);
     eventReport(const eventReport&) = delete;
@@ -75,21 +75,21 @@ class eventReport {
 };
 
 class commonEvent : public eventReport {
-  public:
+public:
     using eventReport::eventReport;
     ~commonEvent() override;
     std::string codeText(int code) const override;
 };
 
 class assertEvent : public eventReport {
-  public:
+public:
     assertEvent(const std::string& expression, const char* file, int line);
     ~assertEvent() override;
     std::string codeText(int code) const override;
 };
 
 class eventListener {
-  public:
+public:
     virtual ~eventListener() = default;
     // True when the report has been dealt with: later listeners do not see it.
     virtual bool onEvent(eventReport& report) = 0;
@@ -98,7 +98,7 @@ class eventListener {
 // The process-wide listeners, visited in ascending key order. The registry
 // does not own them.
 class eventRegistry {
-  public:
+public:
     static eventRegistry& instance();
 
     // False when the key is already taken.
@@ -106,7 +106,7 @@ class eventRegistry {
     void remove(std::int32_t key);
     void deliver(eventReport& report);
 
-  private:
+private:
     eventRegistry() = default;
     std::map<std::int32_t, eventListener*> listeners;
 };

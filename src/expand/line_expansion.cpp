@@ -21,11 +21,11 @@ bool isDirective(const textLine& line) {
 }
 
 // The directive after ">>". A CR before the line feed belongs to the line end
-// even where the file is read as bytes, so a template written with CR LF line
+// also where the file is read as bytes, so a template written with CR LF line
 // ends means the same everywhere; a NUL ends the directive.
-std::string_view directiveText(const textLine& line) {
+std::string_view directiveText(const textLine& line, bool carriageReturnKept) {
     std::size_t length = line.length;
-    if (line.endedByLineFeed && line.text[length - 1] == '\r') {
+    if (carriageReturnKept && line.endedByLineFeed && line.text[length - 1] == '\r') {
         --length;
     }
     std::string_view directive(line.text + 2, length - 2);
@@ -48,7 +48,9 @@ bool subsIter::processStream(textInput& in, textOutput& out) {
     textLine line;
     while (!out.failed() && in.readLine(line)) {
         if (isDirective(line)) {
-            includesSucceeded = carryOutDirective(directiveText(line), out) && includesSucceeded;
+            includesSucceeded =
+                carryOutDirective(directiveText(line, in.keepsLineEndCarriageReturns()), out) &&
+                includesSucceeded;
         } else {
             writeTextLine(line, out);
         }

@@ -16,7 +16,7 @@
 // expanded into the file of the same path without that ending. Keyword
 // directives of one template hold for every template expanded after it.
 class subsIter : public dirIterator {
-  public:
+public:
     // The table must outlive the object; it is never changed through it.
     explicit subsIter(const subsTable& table);
 
@@ -42,7 +42,7 @@ class subsIter : public dirIterator {
     // Includes deeper than this are refused, so that no cycle runs forever.
     static constexpr std::size_t includeDepthLimit = 64;
 
-  private:
+private:
     const subsTable& currentSubs() const { return localSubs ? *localSubs : *globalSubs; }
     // Calls emit(segment, segmentLength, value) for every accepted token in
     // [begin, end) and returns where the text after the last token starts.

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "expand/platform_file.h"
+
 // One line as the reader holds it. Its bytes may be changed in place, and
 // text[length] is always inside the buffer (the line feed, or a NUL after a
 // last line without one), so a terminator can be put there.
@@ -19,7 +21,7 @@ struct textLine {
 // Reads a file or a text in memory line by line through one large buffer.
 // Lines of any length are read whole: the buffer grows to hold them.
 class textInput {
-  public:
+public:
     // The buffer is the caller's, so that one allocation serves many files.
     textInput(const std::string& path, std::vector<char>& buffer);
     // A text in memory; with endsInReadError its end reads as a failed read,
@@ -30,12 +32,17 @@ class textInput {
     ~textInput();
 
     bool isOpen() const { return file >= 0 || inMemory; }
+    // Whether the CR of a CR LF line end is still in the lines read: always
+    // for text in memory, and for files where they are read as bytes.
+    bool keepsLineEndCarriageReturns() const {
+        return inMemory || platformFile::lineEndCarriageReturnsKept;
+    }
     // False at the end of the input or after a read error.
     bool readLine(textLine& line);
     // A read error, as opposed to the end of the input.
     bool failed() const { return readError; }
 
-  private:
+private:
     bool fill();
 
     int file = -1;
@@ -50,7 +57,7 @@ class textInput {
 
 // Writes a file, or appends to a string in memory, through one large buffer.
 class textOutput {
-  public:
+public:
     explicit textOutput(const std::string& path);
     // Appends to sink; writes beyond capacity fail, as on a full disk.
     explicit textOutput(std::string& sink, std::size_t capacity = std::string::npos);
@@ -76,7 +83,7 @@ class textOutput {
     // Flushes and closes; false when any write or the close failed.
     bool close();
 
-  private:
+private:
     // Most pieces of a line are a few bytes long; copying them with a few
     // fixed-size moves spares a library call for each.
     static void copyBytes(char* to, const char* from, std::size_t size) {

@@ -14,7 +14,7 @@
 // Values are pointers into the table: they follow changes of a value, but
 // anything that adds a keyword or switches tables must call forget().
 class tokenCache {
-  public:
+public:
     tokenCache() : slots(slotCount) {}
 
     // The value of the keyword spelled name, or null.
@@ -31,7 +31,7 @@ class tokenCache {
 
     void forget() { ++generation; }
 
-  private:
+private:
     static constexpr std::size_t slotCount = 1024;
 
     struct slot {

@@ -8,7 +8,7 @@
 // The system calls under the network queries. Each platform supplies the real
 // one; tests select fakes so the logic above runs without the real network.
 class netSystem {
-  public:
+public:
     virtual ~netSystem() = default;
 
     // Start and stop the socket library (version 2.2); 0 on success.

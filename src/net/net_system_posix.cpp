@@ -75,7 +75,7 @@ void firstHardwareAddress(unsigned char (&hardware)[6]) {
 }
 
 class posixNetSystem : public netSystem {
-  public:
+public:
     // Sockets need no library start here.
     int startSession() override { return 0; }
     int stopSession() override { return 0; }

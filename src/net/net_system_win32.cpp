@@ -22,7 +22,7 @@ const DWORD oneLineSystemMessage =
     FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK;
 
 class win32NetSystem : public netSystem {
-  public:
+public:
     int startSession() override {
         WSADATA unused;
         return WSAStartup(MAKEWORD(2, 2), &unused);

@@ -8,7 +8,7 @@
 // While any instance lives the socket library stays started: the first live
 // instance starts it, the last one to end stops it.
 class network {
-  public:
+public:
     network();
     ~network();
     network(const network&) = delete;
@@ -21,7 +21,7 @@ class network {
 // The report of a failed socket-library call; its code is the library's
 // error number.
 class networkEvent : public eventReport {
-  public:
+public:
     using eventReport::eventReport;
     ~networkEvent() override;
     std::string codeText(int code) const override;

@@ -59,9 +59,9 @@ TEST(DirIterator, FullPathsDepthsAndDotNames) {
     dir.write("d/.git/config", "");
     dir.write("d/sub/a.pre", "");
     dir.write("d/sub/deeper/x", "");
-    calls expected = {"dir D/.git 0",       "dir D/sub 0",          "dir D/sub/deeper 1",
-                      "file D/.git/config 1", "file D/.pre 0",      "file D/a.pre 0",
-                      "file D/sub/a.pre 1", "file D/sub/deeper/x 2"};
+    calls expected = {"dir D/.git 0",         "dir D/sub 0",          "dir D/sub/deeper 1",
+                      "file D/.git/config 1", "file D/.pre 0",        "file D/a.pre 0",
+                      "file D/sub/a.pre 1",   "file D/sub/deeper/x 2"};
 #ifndef _WIN32
     // Windows keeps no names of dots only nor names ending in a dot.
     dir.write("d/...", "");
@@ -95,8 +95,8 @@ TEST(DirIterator, TrailingSeparatorsAreKeptInThePaths) {
     for (const std::string& start : starts) {
         recordingWalker walker(true);
         EXPECT_TRUE(walker.walk(start, 0));
-        EXPECT_EQ(walker.sortedCalls(), (calls{"dir " + start + "/sub 0",
-                                               "file " + start + "/sub/a.pre 1"}));
+        EXPECT_EQ(walker.sortedCalls(),
+                  (calls{"dir " + start + "/sub 0", "file " + start + "/sub/a.pre 1"}));
     }
 }
 
@@ -109,9 +109,9 @@ TEST(DirIterator, RefusedDirectoryIsNotEnteredAndTheWalkGoesOn) {
         return path.find("skip") == std::string::npos;
     };
     EXPECT_TRUE(walker.walk(dir.at("d"), 0));
-    EXPECT_EQ(walker.sortedCalls(), (calls{"dir " + dir.at("d/skip") + " 0",
-                                           "dir " + dir.at("d/take") + " 0",
-                                           "file " + dir.at("d/take/inner") + " 1"}));
+    EXPECT_EQ(walker.sortedCalls(),
+              (calls{"dir " + dir.at("d/skip") + " 0", "dir " + dir.at("d/take") + " 0",
+                     "file " + dir.at("d/take/inner") + " 1"}));
 }
 
 TEST(DirIterator, UnlistableSubdirectoryIsReportedAndItsSiblingsStillWalked) {
@@ -159,9 +159,9 @@ TEST(DirIterator, LinksBackToAnAncestorAreNotEnteredOtherLinksAreFollowed) {
     recordingWalker walker(true);
     testing::internal::CaptureStderr();
     EXPECT_TRUE(walker.walk(dir.at("d"), 0));
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "Not entering \"" + dir.at("d/sub/up") +
-                  "\": it leads back to a directory being walked\n");
+    EXPECT_EQ(
+        testing::internal::GetCapturedStderr(),
+        "Not entering \"" + dir.at("d/sub/up") + "\": it leads back to a directory being walked\n");
     EXPECT_EQ(walker.sortedCalls(),
               (calls{"dir " + dir.at("d/sub") + " 0", "dir " + dir.at("d/sub/up") + " 1",
                      "dir " + dir.at("d/there") + " 0", "file " + dir.at("d/sub/a") + " 1",

@@ -82,7 +82,10 @@ TEST(CommandLine, ExitStatusesAndMessages) {
         {{"tree", "missing-file"}, false, 0, ""},
     };
     for (const runCase& c : cases) {
-        const toolResult result = runTool(c.arguments, dir.path());
+        // A dotted name of our own keeps the machine's name out of the messages.
+        std::vector<std::string> arguments = {"-FQDN=alpha.example.org"};
+        arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+        const toolResult result = runTool(arguments, dir.path());
         const std::string label = c.arguments.empty() ? "(none)" : c.arguments.front();
         EXPECT_EQ(result.exitStatus, c.status == 1 ? optionFailureStatus() : 0) << label;
         EXPECT_EQ(result.standardOutput, "") << label;

@@ -56,7 +56,7 @@ TEST(EventPrint, OneLineForms) {
 
 // Records what it sees and declares it dealt with when told to.
 class countingListener : public eventListener {
-  public:
+public:
     explicit countingListener(bool consumes, std::vector<int>* order, int id)
         : consumes(consumes), order(order), id(id) {}
     bool onEvent(eventReport&) override {
@@ -64,7 +64,7 @@ class countingListener : public eventListener {
         return consumes;
     }
 
-  private:
+private:
     bool consumes;
     std::vector<int>* order;
     int id;

@@ -9,7 +9,7 @@
 
 // Sends std::cerr to a string for its lifetime.
 class capturedErrors {
-  public:
+public:
     capturedErrors() : saved(std::cerr.rdbuf(captured.rdbuf())) {}
     ~capturedErrors() { std::cerr.rdbuf(saved); }
     capturedErrors(const capturedErrors&) = delete;
@@ -17,7 +17,7 @@ class capturedErrors {
 
     std::string text() const { return captured.str(); }
 
-  private:
+private:
     std::ostringstream captured;
     std::streambuf* saved;
 };

@@ -14,7 +14,7 @@
 // Stands in for the system while it lives: counts session starts and stops,
 // answers with what the test set up and keeps the NetBIOS blocks it was sent.
 class fakeNetSystem : public netSystem {
-  public:
+public:
     fakeNetSystem() : previous(selectNetSystem(this)) {}
     ~fakeNetSystem() override { selectNetSystem(previous); }
     fakeNetSystem(const fakeNetSystem&) = delete;
@@ -98,7 +98,7 @@ class fakeNetSystem : public netSystem {
     std::vector<NCB> sentBlocks;
     int presetNameCount = -1;
 
-  private:
+private:
     netSystem* previous;
 };
 

@@ -9,7 +9,7 @@
 // Registers itself for its lifetime and keeps the printed form, tag and code
 // of every report delivered meanwhile.
 class eventRecorder : public eventListener {
-  public:
+public:
     eventRecorder() { eventRegistry::instance().add(key, *this); }
     ~eventRecorder() override { eventRegistry::instance().remove(key); }
     eventRecorder(const eventRecorder&) = delete;
@@ -28,6 +28,6 @@ class eventRecorder : public eventListener {
     std::vector<int> tags;
     std::vector<int> codes;
 
-  private:
+private:
     static constexpr int key = 1000;
 };

@@ -6,7 +6,7 @@
 // A fresh directory under the system's temporary directory, removed with
 // everything in it when the object ends.
 class scratchDir {
-  public:
+public:
     scratchDir();
     scratchDir(const scratchDir&) = delete;
     scratchDir& operator=(const scratchDir&) = delete;
@@ -21,7 +21,7 @@ class scratchDir {
     bool exists(const std::string& relative) const;
     void makeDirectory(const std::string& relative) const;
 
-  private:
+private:
     std::filesystem::path root;
 };
 
