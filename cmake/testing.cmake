@@ -34,3 +34,5 @@ function(fillwright_test_suite name)
     set_tests_properties(${name} PROPERTIES
         ENVIRONMENT "WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=")
 endfunction()
+target_compile_definitions(fillwright_test_support PUBLIC
+    FILLWRIGHT_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
