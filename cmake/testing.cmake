@@ -10,14 +10,9 @@ else()
     set(FILLWRIGHT_GTEST GTest::gtest GTest::gtest_main)
 endif()
 
-if(WIN32)
-    set(run_tool_platform win32)
-else()
-    set(run_tool_platform posix)
-endif()
 add_library(fillwright_test_support STATIC
     ${CMAKE_SOURCE_DIR}/tests/support/scratch_dir.cpp
-    ${CMAKE_SOURCE_DIR}/tests/support/run_tool_${run_tool_platform}.cpp)
+    ${CMAKE_SOURCE_DIR}/tests/support/run_tool_${FILLWRIGHT_PLATFORM}.cpp)
 target_include_directories(fillwright_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(fillwright_test_support PUBLIC fillwright_core ${FILLWRIGHT_GTEST})
 target_compile_definitions(fillwright_test_support PUBLIC
