@@ -139,7 +139,13 @@ TEST(HostileInput, TwoHundredThousandTokensOnOneLine) {
 
 TEST(HostileInput, TenThousandDeepIncludeChainStopsAtTheLimit) {
     hostileTree tree;
+#ifdef _WIN32
+    // Each file costs milliseconds to create under Wine; beyond the limit the
+    // length of the chain changes nothing.
+    constexpr int chainLength = 200;
+#else
     constexpr int chainLength = 10000;
+#endif
     for (int i = 0; i < chainLength; ++i) {
         tree.dir.write("chain/" + std::to_string(i),
                        "link " + std::to_string(i) + "\n>>include " + std::to_string(i + 1) + "\n");
@@ -177,8 +183,6 @@ TEST(HostileInput, DoublingDirectivesAreStoppedAtTheValueLimit) {
     tree.expectInnocentExpanded();
 }
 
-// Windows paths end at 260 characters, far above the scratch directory but
-// well below 500 levels; the walk then names the directory it cannot list.
 TEST(HostileInput, FiveHundredLevelsDeepTree) {
     hostileTree tree;
     constexpr int levels = 500;
@@ -200,11 +204,30 @@ TEST(HostileInput, FiveHundredLevelsDeepTree) {
     }
     const toolResult result = tree.run();
     EXPECT_EQ(result.exitStatus, 0);
+#ifdef _WIN32
+    // Paths end at 260 characters here: the walk names the first directory it
+    // cannot list, leaves what lies below it alone and goes on.
+    const std::string before = "Cannot open directory \"";
+    const std::string after = "\" for listing\n";
+    const std::string& message = result.standardError;
+    ASSERT_TRUE(message.size() > before.size() + after.size() && message.rfind(before, 0) == 0 &&
+                message.compare(message.size() - after.size(), after.size(), after) == 0)
+        << message;
+    const std::string unlisted =
+        message.substr(before.size(), message.size() - before.size() - after.size()) + "/";
+    EXPECT_EQ(unlisted.rfind("tree/d/", 0), 0u) << unlisted;
+#else
     EXPECT_EQ(result.standardError, "");
+    const std::string unlisted = "nothing is left unlisted";
+#endif
     for (const std::string& name : templates) {
-        EXPECT_EQ(tree.dir.read(name.substr(0, name.size() - 4)),
-                  std::string("alpha") + nativeLineEnd())
-            << name.size() << " characters";
+        const std::string output = tree.dir.read(name.substr(0, name.size() - 4));
+        if (name.rfind(unlisted, 0) == 0) {
+            EXPECT_EQ(output, "") << name.size() << " characters";
+        } else {
+            EXPECT_EQ(output, std::string("alpha") + nativeLineEnd())
+                << name.size() << " characters";
+        }
     }
     tree.expectInnocentExpanded();
 }
