@@ -168,7 +168,7 @@ TEST(HostileInput, TenThousandDeepIncludeChainStopsAtTheLimit) {
 
 TEST(HostileInput, DoublingDirectivesAreStoppedAtTheValueLimit) {
     hostileTree tree;
-    // Twenty doublings reach the limit exactly; ten more would need a terabyte.
+    // Twenty doublings reach the limit exactly; ten more would need a gigabyte.
     const std::string literal(2 * subsIter::keywordValueLimit, 'y');
     tree.dir.write("tree/doubling.pre",
                    ">>A=x\n" + repeated(">>A=$A$A\n", 30) + ">>B=" + literal + "\n$(a)\n$B\n");
