@@ -40,7 +40,8 @@ void applyLine(subsTable& table, std::string_view line) {
 
 void readSubstitutions(subsTable& table, const std::string& path) {
     std::vector<char> buffer;
-    textInput input(path, buffer);
+    // The administrator names this file, and may name a pipe such as /dev/stdin.
+    textInput input(path, buffer, platformFile::readable::anyButDirectories);
     textLine line;
     while (input.readLine(line)) {
         applyLine(table, lineText(line, input.keepsLineEndCarriageReturns()));

@@ -12,8 +12,13 @@ namespace platformFile {
 // being taken as part of the line end by the text mode (Windows).
 extern const bool lineEndCarriageReturnsKept;
 
-// -1 when the file cannot be opened (a directory cannot be opened either).
-int openForReading(const std::string& path);
+// What a reader may open. Templates and includes come from trees that others
+// can write to: a FIFO there would block the run and a device such as
+// /dev/zero would never end, so they must be regular files.
+enum class readable { regularFiles, anyButDirectories };
+
+// -1 when the file cannot be opened or is not of an accepted kind.
+int openForReading(const std::string& path, readable accepted);
 // Creates the file or truncates it; -1 when it cannot be opened.
 int openForWriting(const std::string& path);
 // Bytes read, 0 at end of file, -1 on a read error.

@@ -19,9 +19,16 @@ constexpr std::size_t largestTransfer = 1u << 30;
 
 }  // namespace
 
-int openForReading(const std::string& path) {
+int openForReading(const std::string& path, readable accepted) {
     int file = -1;
     if (_sopen_s(&file, path.c_str(), _O_RDONLY | _O_TEXT | _O_NOINHERIT, _SH_DENYNO, 0) != 0) {
+        return -1;
+    }
+    // Device names such as CON or NUL open a device in any directory.
+    struct _stat64 status {};
+    const bool regular = _fstat64(file, &status) == 0 && (status.st_mode & _S_IFMT) == _S_IFREG;
+    if (accepted == readable::regularFiles && !regular) {
+        _close(file);
         return -1;
     }
     return file;

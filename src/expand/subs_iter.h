@@ -41,6 +41,10 @@ public:
 
     // Includes deeper than this are refused, so that no cycle runs forever.
     static constexpr std::size_t includeDepthLimit = 64;
+    // A keyword directive whose tokens would make its value longer than this
+    // is refused: a few lines that each double a value would otherwise take
+    // all memory. A value no longer than its directive's own text always fits.
+    static constexpr std::size_t keywordValueLimit = std::size_t{1} << 20;
 
 private:
     const subsTable& currentSubs() const { return localSubs ? *localSubs : *globalSubs; }
@@ -51,6 +55,7 @@ private:
     void writeTextLine(textLine& line, textOutput& out);
     bool carryOutDirective(std::string_view directive, textOutput& out);
     void setKeyword(std::string_view keyword, std::string_view value);
+    std::size_t expandedLength(std::string_view text);
     bool include(std::string_view name, textOutput& out);
 
     const subsTable* globalSubs;

@@ -12,8 +12,9 @@ constexpr std::size_t writeBufferSize = 256 * 1024;
 
 }  // namespace
 
-textInput::textInput(const std::string& path, std::vector<char>& buffer)
-    : file(platformFile::openForReading(path)), buffer(buffer) {
+textInput::textInput(const std::string& path, std::vector<char>& buffer,
+                     platformFile::readable accepted)
+    : file(platformFile::openForReading(path, accepted)), buffer(buffer) {
     if (buffer.size() < readChunk + 1) {
         buffer.resize(readChunk + 1);
     }

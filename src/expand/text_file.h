@@ -23,7 +23,8 @@ struct textLine {
 class textInput {
 public:
     // The buffer is the caller's, so that one allocation serves many files.
-    textInput(const std::string& path, std::vector<char>& buffer);
+    textInput(const std::string& path, std::vector<char>& buffer,
+              platformFile::readable accepted = platformFile::readable::regularFiles);
     // A text in memory; with endsInReadError its end reads as a failed read,
     // so that callers' failure handling can be tried.
     textInput(std::string_view content, std::vector<char>& buffer, bool endsInReadError = false);

@@ -6,7 +6,10 @@
 
 bool backtrackMachine::run() {
     bool matched = false;
-    for (;;) {
+    for (std::size_t steps = 0;; ++steps) {
+        if (steps == context.stepLimit) {
+            throw CAtlException(E_FAIL);
+        }
         if (instructionIndex == 0) {
             context.matchStart = position;
         }

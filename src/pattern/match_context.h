@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <limits>
 
 #include "pattern/growable_array.h"
 
@@ -32,4 +33,8 @@ struct matchContext {
     word depth = 0;
     // Growing the stack beyond this many words raises E_OUTOFMEMORY.
     std::size_t stackLimit = defaultStackLimit;
+    // Running more instructions than this raises E_FAIL. A short pattern can
+    // take time exponential in the text, so whoever matches patterns of
+    // unknown origin sets a bound; the walk's own pattern needs none.
+    std::size_t stepLimit = std::numeric_limits<std::size_t>::max();
 };

@@ -73,7 +73,10 @@ public:
             return 0;
         }
         std::size_t fitting = std::min(interfaces.size(), size / sizeof(interfaceEntry));
-        std::memcpy(buffer, interfaces.data(), fitting * sizeof(interfaceEntry));
+        // An empty list may have no data pointer, which memcpy must not be given.
+        if (fitting > 0) {
+            std::memcpy(buffer, interfaces.data(), fitting * sizeof(interfaceEntry));
+        }
         return reportedBytes ? reportedBytes : interfaces.size() * sizeof(interfaceEntry);
     }
 

@@ -192,6 +192,23 @@ TEST(MachineGuards, StackWithinItsLimitGrowsAsNeeded) {
     EXPECT_LE(context.stack.count(), 1024U);
 }
 
+TEST(MachineGuards, StepLimitEndsExponentialBacktracking) {
+    regExp compiled;
+    ASSERT_EQ(compiled.compile("{.+}+b"), parseOk);
+    const std::string text(40, 'a');
+    matchContext context;
+    context.stepLimit = 100000;
+    try {
+        compiled.match(text.c_str(), context);
+        ADD_FAILURE() << "no exception";
+    } catch (const CAtlException& e) {
+        EXPECT_EQ(e.code, E_FAIL);
+    }
+    // A match within the limit is not disturbed by it.
+    EXPECT_TRUE(compiled.match("aab", context));
+    EXPECT_EQ(context.matchEnd, 3);
+}
+
 TEST(MachineGuards, UnfinishedGroupsReadAsNeverMatched) {
     // The group's start is recorded, then the match succeeds before its end.
     regExp crafted;

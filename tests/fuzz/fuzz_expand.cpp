@@ -1,0 +1,111 @@
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <streambuf>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "driver/subs_table.h"
+#include "expand/subs_iter.h"
+#include "expand/text_file.h"
+
+// Each input is expanded as a template in a scratch directory that holds a
+// few files to include, among them a cycle and a nested pair.
+namespace {
+
+// Far above what a short input can write without piling up values; the
+// output then fails as a full disk would.
+constexpr std::size_t outputCapacity = std::size_t{1} << 20;
+
+class discardingBuffer : public std::streambuf {
+protected:
+    int_type overflow(int_type c) override { return traits_type::not_eof(c); }
+    std::streamsize xsputn(const char*, std::streamsize count) override { return count; }
+};
+
+class includeDirectory {
+public:
+    includeDirectory() {
+        root =
+            std::filesystem::temp_directory_path() / ("fuzz-expand-" + std::to_string(::getpid()));
+        add("common", "common $HOST $(domain)\n>>K=$HOST-$K\n");
+        add("nested", ">>include common\nnested $K\n");
+        add("self", "self\n>>include self\n");
+        add("sub/inner", ">>include ../common\n>>include inner\n$(K)\n");
+        add("crlf", "a\r\n>>X=1\r\n$X\r\n");
+        templateName = (root / "template.pre").string();
+    }
+    ~includeDirectory() {
+        std::error_code ignored;
+        std::filesystem::remove_all(root, ignored);
+    }
+
+    std::filesystem::path root;
+    std::string templateName;
+
+private:
+    void add(const std::string& name, const std::string& content) {
+        const std::filesystem::path file = root / name;
+        std::filesystem::create_directories(file.parent_path());
+        std::ofstream(file, std::ios::binary) << content;
+    }
+};
+
+subsTable smallTable() {
+    subsTable table;
+    table.assign("HOST", "alpha");
+    table.assign("DOMAIN", "example.org");
+    table.assign("K", "$HOST");
+    table.assign("LONG", std::string(300, 'v'));
+    return table;
+}
+
+// Text without tokens or directives comes out as it went in, each line
+// ended by a line feed.
+void checkPlainCopy(std::string_view input, const std::string& output) {
+    if (input.find('$') != std::string_view::npos || input.substr(0, 2) == ">>" ||
+        input.find("\n>>") != std::string_view::npos || output.size() >= outputCapacity) {
+        return;
+    }
+    std::string expected(input);
+    if (!expected.empty() && expected.back() != '\n') {
+        expected += '\n';
+    }
+    if (output != expected) {
+        std::abort();
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    static discardingBuffer discarded;
+    std::cerr.rdbuf(&discarded);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const includeDirectory includes;
+    static const subsTable table = smallTable();
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    // Include names are joined to the template's directory; ".." would let
+    // the fuzzer read any file on the machine, and follow it into devices.
+    if (input.find("..") != std::string_view::npos) {
+        return -1;
+    }
+    subsIter iter(table);
+    std::vector<char> buffer;
+    textInput in(input, buffer);
+    std::string output;
+    textOutput out(output, outputCapacity);
+    iter.expandStream(includes.templateName, in, out);
+    out.close();
+    checkPlainCopy(input, output);
+    return 0;
+}

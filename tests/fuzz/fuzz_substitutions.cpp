@@ -1,0 +1,71 @@
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <streambuf>
+#include <string>
+
+#include "driver/subs_table.h"
+
+// Each input is written to a file and read as a substitutions file.
+namespace {
+
+// Rejected lines draw a message each; the fuzzer has no use for them.
+class discardingBuffer : public std::streambuf {
+protected:
+    int_type overflow(int_type c) override { return traits_type::not_eof(c); }
+    std::streamsize xsputn(const char*, std::streamsize count) override { return count; }
+};
+
+class scratchFile {
+public:
+    scratchFile() {
+        directory = std::filesystem::temp_directory_path() /
+                    ("fuzz-substitutions-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(directory);
+        path = (directory / "subs").string();
+    }
+    ~scratchFile() {
+        std::error_code ignored;
+        std::filesystem::remove_all(directory, ignored);
+    }
+
+    std::filesystem::path directory;
+    std::string path;
+};
+
+// What no accepted line can produce, whatever the file holds.
+void checkEntry(const std::string& keyword, const std::string& value) {
+    const bool badKeyword = keyword.empty() || keyword.front() == '#' ||
+                            keyword.find_first_of(std::string("=\n\0", 3)) != std::string::npos;
+    const bool badValue = value.find_first_of(std::string("\n\0", 2)) != std::string::npos;
+    if (badKeyword || badValue) {
+        std::abort();
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    static discardingBuffer discarded;
+    std::cerr.rdbuf(&discarded);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const scratchFile file;
+    {
+        std::ofstream out(file.path, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    }
+    subsTable table;
+    readSubstitutions(table, file.path);
+    for (const auto& [keyword, value] : table.all()) {
+        checkEntry(keyword, value);
+    }
+    return 0;
+}
