@@ -1,12 +1,8 @@
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
-#include <streambuf>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +10,7 @@
 #include "driver/subs_table.h"
 #include "expand/subs_iter.h"
 #include "expand/text_file.h"
+#include "fuzz/fuzz_support.h"
 
 // Each input is expanded as a template in a scratch directory that holds a
 // few files to include, among them a cycle and a nested pair.
@@ -23,17 +20,10 @@ namespace {
 // output then fails as a full disk would.
 constexpr std::size_t outputCapacity = std::size_t{1} << 20;
 
-class discardingBuffer : public std::streambuf {
-protected:
-    int_type overflow(int_type c) override { return traits_type::not_eof(c); }
-    std::streamsize xsputn(const char*, std::streamsize count) override { return count; }
-};
-
 class includeDirectory {
 public:
     includeDirectory() {
-        root =
-            std::filesystem::temp_directory_path() / ("fuzz-expand-" + std::to_string(::getpid()));
+        root = processScratchPath("fuzz-expand-");
         add("common", "common $HOST $(domain)\n>>K=$HOST-$K\n");
         add("nested", ">>include common\nnested $K\n");
         add("self", "self\n>>include self\n");
@@ -85,8 +75,7 @@ void checkPlainCopy(std::string_view input, const std::string& output) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    static discardingBuffer discarded;
-    std::cerr.rdbuf(&discarded);
+    silenceErrorStream();
     return 0;
 }
 

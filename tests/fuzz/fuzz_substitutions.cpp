@@ -1,31 +1,20 @@
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
-#include <streambuf>
 #include <string>
 
 #include "driver/subs_table.h"
+#include "fuzz/fuzz_support.h"
 
 // Each input is written to a file and read as a substitutions file.
 namespace {
 
-// Rejected lines draw a message each; the fuzzer has no use for them.
-class discardingBuffer : public std::streambuf {
-protected:
-    int_type overflow(int_type c) override { return traits_type::not_eof(c); }
-    std::streamsize xsputn(const char*, std::streamsize count) override { return count; }
-};
-
 class scratchFile {
 public:
     scratchFile() {
-        directory = std::filesystem::temp_directory_path() /
-                    ("fuzz-substitutions-" + std::to_string(::getpid()));
+        directory = processScratchPath("fuzz-substitutions-");
         std::filesystem::create_directories(directory);
         path = (directory / "subs").string();
     }
@@ -51,8 +40,7 @@ void checkEntry(const std::string& keyword, const std::string& value) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    static discardingBuffer discarded;
-    std::cerr.rdbuf(&discarded);
+    silenceErrorStream();
     return 0;
 }
 
