@@ -1,9 +1,11 @@
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
 
 #include "events/event_report.h"
+#include "expand/short_name.h"
 #include "expand/subs_iter.h"
 #include "expand/word_bytes.h"
 
@@ -144,6 +146,20 @@ inline const cachedValue* subsIter::tokenAt(const char* dollar, const char* end,
                                             const char*& tokenEnd) {
     const char* nameBegin = dollar + 1;
     const char* nameEnd = nullptr;
+    if (shortName::available &&
+        end - nameBegin > static_cast<std::ptrdiff_t>(packedName::capacity)) {
+        const bool parenthesized = *nameBegin == '(';
+        const char* name = nameBegin + parenthesized;
+        packedName packed;
+        if (shortName::pack(name, parenthesized, packed)) {
+            nameEnd = name + packed.length;
+            if (parenthesized && *nameEnd != ')') {
+                return nullptr;
+            }
+            tokenEnd = nameEnd + parenthesized;
+            return lookups.find(packed, name, currentSubs());
+        }
+    }
     if (nameBegin < end && *nameBegin == '(') {
         ++nameBegin;
         nameEnd = closingParenthesis(nameBegin, end);

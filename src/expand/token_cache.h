@@ -19,6 +19,52 @@ struct cachedValue {
     const char* bytes() const { return text->size() <= shortPiece ? padded : text->data(); }
 };
 
+// A name's length and first 16 bytes in two words, so that short names
+// compare in three steps. Only bytes of the name are read: the loads
+// overlap rather than run past its end.
+struct packedName {
+    static constexpr std::size_t capacity = 16;
+
+    std::uint64_t first = 0;
+    std::uint64_t second = 0;
+    std::size_t length = 0;
+
+    static packedName of(const char* name, std::size_t length) {
+        packedName packed;
+        packed.length = length;
+        const std::size_t kept = length < capacity ? length : capacity;
+        if (kept > 8) {
+            packed.first = load<8>(name);
+            packed.second = load<8>(name + kept - 8) >> (8 * (capacity - kept));
+        } else if (kept >= 4) {
+            packed.first = load<4>(name) | load<4>(name + kept - 4) << (8 * (kept - 4));
+        } else {
+            for (std::size_t i = 0; i < kept; ++i) {
+                packed.first |= std::uint64_t{static_cast<unsigned char>(name[i])} << (8 * i);
+            }
+        }
+        return packed;
+    }
+
+    std::size_t hash() const {
+        const std::uint64_t mixed =
+            (first ^ (second * 0x9e3779b97f4a7c15u) ^ length) * 0xff51afd7ed558ccdu;
+        return static_cast<std::size_t>(mixed >> 32);
+    }
+
+    bool operator==(const packedName& other) const {
+        return first == other.first && second == other.second && length == other.length;
+    }
+
+private:
+    template <std::size_t size>
+    static std::uint64_t load(const char* bytes) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, bytes, size);
+        return word;
+    }
+};
+
 // Remembers what token names resolved to, so that the names a template
 // repeats on every line cost a hash instead of a walk through the table.
 // Values are copied from the table: anything that changes the table, or
@@ -29,7 +75,11 @@ public:
 
     // The value of the keyword spelled name, or null.
     const cachedValue* find(const char* name, std::size_t length, const subsTable& table) {
-        const packedName packed = packedName::of(name, length);
+        return find(packedName::of(name, length), name, table);
+    }
+    // The same for a name already packed.
+    const cachedValue* find(const packedName& packed, const char* name, const subsTable& table) {
+        const std::size_t length = packed.length;
         slot& candidate = slots[packed.hash() & (slotCount - 1)];
         if (candidate.generation == generation && candidate.name == packed &&
             (length <= packedName::capacity ||
@@ -43,52 +93,6 @@ public:
 
 private:
     static constexpr std::size_t slotCount = 1024;
-
-    // A name's length and first 16 bytes in two words, so that short names
-    // compare in three steps. Only bytes of the name are read: the loads
-    // overlap rather than run past its end.
-    struct packedName {
-        static constexpr std::size_t capacity = 16;
-
-        std::uint64_t first = 0;
-        std::uint64_t second = 0;
-        std::size_t length = 0;
-
-        static packedName of(const char* name, std::size_t length) {
-            packedName packed;
-            packed.length = length;
-            const std::size_t kept = length < capacity ? length : capacity;
-            if (kept > 8) {
-                packed.first = load<8>(name);
-                packed.second = load<8>(name + kept - 8) >> (8 * (capacity - kept));
-            } else if (kept >= 4) {
-                packed.first = load<4>(name) | load<4>(name + kept - 4) << (8 * (kept - 4));
-            } else {
-                for (std::size_t i = 0; i < kept; ++i) {
-                    packed.first |= std::uint64_t{static_cast<unsigned char>(name[i])} << (8 * i);
-                }
-            }
-            return packed;
-        }
-
-        std::size_t hash() const {
-            const std::uint64_t mixed =
-                (first ^ (second * 0x9e3779b97f4a7c15u) ^ length) * 0xff51afd7ed558ccdu;
-            return static_cast<std::size_t>(mixed >> 32);
-        }
-
-        bool operator==(const packedName& other) const {
-            return first == other.first && second == other.second && length == other.length;
-        }
-
-    private:
-        template <std::size_t size>
-        static std::uint64_t load(const char* bytes) {
-            std::uint64_t word = 0;
-            std::memcpy(&word, bytes, size);
-            return word;
-        }
-    };
 
     struct slot {
         packedName name;
