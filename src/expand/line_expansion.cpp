@@ -142,7 +142,7 @@ bool subsIter::matchToken(const char* dollar, const char* end, const char*& next
 }
 
 // Inlined into the scans: it runs for every dollar sign of a template.
-inline const cachedValue* subsIter::tokenAt(const char* dollar, const char* end,
+[[gnu::always_inline]] inline const cachedValue* subsIter::tokenAt(const char* dollar, const char* end,
                                             const char*& tokenEnd) {
     const char* nameBegin = dollar + 1;
     const char* nameEnd = nullptr;
@@ -153,7 +153,8 @@ inline const cachedValue* subsIter::tokenAt(const char* dollar, const char* end,
         packedName packed;
         if (shortName::pack(name, parenthesized, packed)) {
             nameEnd = name + packed.length;
-            if (parenthesized && *nameEnd != ')') {
+            // Not "&&": a branch on the token's form would mispredict.
+            if (static_cast<int>(parenthesized) & static_cast<int>(*nameEnd != ')')) {
                 return nullptr;
             }
             tokenEnd = nameEnd + parenthesized;

@@ -35,7 +35,9 @@ inline bool pack(const char* name, bool parenthesized, packedName& packed) {
                                          _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')));
     const unsigned nameEnds = ~static_cast<unsigned>(_mm_movemask_epi8(nameCharacters)) & 0xffff;
     const unsigned closingEnds = static_cast<unsigned>(_mm_movemask_epi8(closing));
-    const unsigned ends = parenthesized ? closingEnds : nameEnds;
+    // Selected by arithmetic: compilers turn a conditional here into a branch.
+    const unsigned closingForm = 0u - static_cast<unsigned>(parenthesized);
+    const unsigned ends = (closingEnds & closingForm) | (nameEnds & ~closingForm);
     if (ends == 0) {
         return false;
     }
