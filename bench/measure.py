@@ -209,6 +209,9 @@ def start_up_case(args, out):
     out.check("start-up under 5 ms of CPU", tools[0].median_cpu() < 0.005)
 
 
+CASES = {"big": big_template_case, "many": many_files_case, "start-up": start_up_case}
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--binary", required=True)
@@ -216,12 +219,13 @@ def main():
     parser.add_argument("--rounds", type=int, default=7)
     parser.add_argument("--loop-rounds", type=int, default=3,
                         help="rounds of the slow envsubst loop (it takes seconds a run)")
+    parser.add_argument("--cases", nargs="+", choices=sorted(CASES), default=list(CASES),
+                        help="the cases to run (all by default)")
     args = parser.parse_args()
     args.binary = os.path.abspath(args.binary)
     out = report()
-    big_template_case(args, out)
-    many_files_case(args, out)
-    start_up_case(args, out)
+    for case in args.cases:
+        CASES[case](args, out)
     print(out.text())
 
 

@@ -142,8 +142,9 @@ bool subsIter::matchToken(const char* dollar, const char* end, const char*& next
 }
 
 // Inlined into the scans: it runs for every dollar sign of a template.
-[[gnu::always_inline]] inline const cachedValue* subsIter::tokenAt(const char* dollar, const char* end,
-                                            const char*& tokenEnd) {
+[[gnu::always_inline]] inline const cachedValue* subsIter::tokenAt(const char* dollar,
+                                                                   const char* end,
+                                                                   const char*& tokenEnd) {
     const char* nameBegin = dollar + 1;
     const char* nameEnd = nullptr;
     if (shortName::available &&
