@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "events/event_report.h"
+#include "expand/dollar_search.h"
 #include "expand/short_name.h"
 #include "expand/subs_iter.h"
 #include "expand/word_bytes.h"
@@ -188,7 +189,7 @@ const char* subsIter::forEachToken(const char* begin, const char* end, Emit emit
         } else {
             next = dollar + 1;
         }
-        dollar = findByte(next, end, '$');
+        dollar = findDollar(next, end);
     }
     return segment;
 }
