@@ -53,6 +53,9 @@ class tool:
     def run(self, argv, cwd):
         if self.prepare:
             self.prepare()
+        # Write-back of what earlier runs wrote would otherwise fall on
+        # whichever tool runs next, when it truncates or writes.
+        os.sync()
         # Opening the output (truncating an earlier one) and its last close
         # (where the file system may start writing it out) are part of the
         # work, as they are for fillwright: both fall inside the timing.
