@@ -1,9 +1,14 @@
+#include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
 
 #include "events/event_report.h"
+#include "expand/dollar_search.h"
+#include "expand/short_name.h"
 #include "expand/subs_iter.h"
+#include "expand/word_bytes.h"
 
 namespace {
 
@@ -14,6 +19,37 @@ const char* findByte(const char* begin, const char* end, char byte) {
 
 bool isNameCharacter(char c) {
     return (c >= 'A' && c <= 'Z') || c == '_';
+}
+
+// The first character at or after name that cannot belong to a $NAME token.
+const char* endOfName(const char* name, const char* end) {
+    for (; end - name >= 8; name += 8) {
+        if (const std::uint64_t others =
+                ~wordBytes::nameCharacters(wordBytes::load(name)) & wordBytes::highBits;
+            others != 0) {
+            return name + wordBytes::firstMarked(others);
+        }
+    }
+    while (name < end && isNameCharacter(*name)) {
+        ++name;
+    }
+    return name;
+}
+
+// The first ')' or line feed at or after name, or end.
+const char* closingParenthesis(const char* name, const char* end) {
+    for (; end - name >= 8; name += 8) {
+        const std::uint64_t word = wordBytes::load(name);
+        if (const std::uint64_t stops =
+                wordBytes::equalTo(word, ')') | wordBytes::equalTo(word, '\n');
+            stops != 0) {
+            return name + wordBytes::firstMarked(stops);
+        }
+    }
+    while (name < end && *name != ')' && *name != '\n') {
+        ++name;
+    }
+    return name;
 }
 
 bool isDirective(const textLine& line) {
@@ -41,12 +77,44 @@ void checkLineEnd(const textLine& line, int sourceLine) {
     }
 }
 
+// The leading text lines of complete lines, up to the first directive line
+// or line with a NUL byte: those need the line by line treatment.
+std::size_t plainTextLength(std::string_view lines) {
+    const char* const begin = lines.data();
+    const char* const end = begin + lines.size();
+    const char* plainEnd = end;
+    for (const char* angle = findByte(begin, end, '>'); angle != nullptr;
+         angle = findByte(angle + 1, end, '>')) {
+        if (angle + 1 < end && angle[1] == '>' && (angle == begin || angle[-1] == '\n')) {
+            plainEnd = angle;
+            break;
+        }
+    }
+    if (const char* nul = findByte(begin, plainEnd, '\0'); nul != nullptr) {
+        plainEnd = nul;
+        while (plainEnd > begin && plainEnd[-1] != '\n') {
+            --plainEnd;
+        }
+    }
+    return static_cast<std::size_t>(plainEnd - begin);
+}
+
 }  // namespace
 
 bool subsIter::processStream(textInput& in, textOutput& out) {
     bool includesSucceeded = true;
     textLine line;
-    while (!out.failed() && in.readLine(line)) {
+    while (!out.failed()) {
+        // Most lines are plain text: those are expanded many lines at a time.
+        const std::string_view lines = in.completeLines();
+        if (const std::size_t plain = plainTextLength(lines); plain > 0) {
+            writeTextLines(lines.substr(0, plain), out);
+            in.skip(plain);
+            continue;
+        }
+        if (!in.readLine(line)) {
+            break;
+        }
         if (isDirective(line)) {
             includesSucceeded =
                 carryOutDirective(directiveText(line, in.keepsLineEndCarriageReturns()), out) &&
@@ -64,34 +132,49 @@ bool subsIter::processStream(textInput& in, textOutput& out) {
 
 bool subsIter::matchToken(const char* dollar, const char* end, const char*& next,
                           const std::string*& value) {
-    const char* nameBegin = dollar + 1;
-    const char* nameEnd = nameBegin;
     const char* tokenEnd = nullptr;
-    if (nameBegin < end && *nameBegin == '(') {
-        ++nameBegin;
-        // Names are short; a call to memchr would cost more than the loop.
-        nameEnd = nameBegin;
-        while (nameEnd < end && *nameEnd != ')') {
-            ++nameEnd;
-        }
-        if (nameEnd == end) {
-            return false;
-        }
-        tokenEnd = nameEnd + 1;
-    } else {
-        while (nameEnd < end && isNameCharacter(*nameEnd)) {
-            ++nameEnd;
-        }
-        tokenEnd = nameEnd;
-    }
-    const std::string* found =
-        lookups.find(nameBegin, static_cast<std::size_t>(nameEnd - nameBegin), currentSubs());
+    const cachedValue* found = tokenAt(dollar, end, tokenEnd);
     if (found == nullptr) {
         return false;
     }
     next = tokenEnd;
-    value = found;
+    value = found->text;
     return true;
+}
+
+// Inlined into the scans: it runs for every dollar sign of a template.
+[[gnu::always_inline]] inline const cachedValue* subsIter::tokenAt(const char* dollar,
+                                                                   const char* end,
+                                                                   const char*& tokenEnd) {
+    const char* nameBegin = dollar + 1;
+    const char* nameEnd = nullptr;
+    if (shortName::available &&
+        end - nameBegin > static_cast<std::ptrdiff_t>(packedName::capacity)) {
+        const bool parenthesized = *nameBegin == '(';
+        const char* name = nameBegin + parenthesized;
+        packedName packed;
+        if (shortName::pack(name, parenthesized, packed)) {
+            nameEnd = name + packed.length;
+            // Not "&&": a branch on the token's form would mispredict.
+            if (static_cast<int>(parenthesized) & static_cast<int>(*nameEnd != ')')) {
+                return nullptr;
+            }
+            tokenEnd = nameEnd + parenthesized;
+            return lookups.find(packed, name, currentSubs());
+        }
+    }
+    if (nameBegin < end && *nameBegin == '(') {
+        ++nameBegin;
+        nameEnd = closingParenthesis(nameBegin, end);
+        if (nameEnd == end || *nameEnd != ')') {
+            return nullptr;
+        }
+        tokenEnd = nameEnd + 1;
+    } else {
+        nameEnd = endOfName(nameBegin, end);
+        tokenEnd = nameEnd;
+    }
+    return lookups.find(nameBegin, static_cast<std::size_t>(nameEnd - nameBegin), currentSubs());
 }
 
 template <typename Emit>
@@ -100,14 +183,13 @@ const char* subsIter::forEachToken(const char* begin, const char* end, Emit emit
     const char* dollar = findByte(begin, end, '$');
     while (dollar != nullptr) {
         const char* next = nullptr;
-        const std::string* value = nullptr;
-        if (matchToken(dollar, end, next, value)) {
+        if (const cachedValue* value = tokenAt(dollar, end, next); value != nullptr) {
             emit(segment, static_cast<std::size_t>(dollar - segment), *value);
             segment = next;
         } else {
             next = dollar + 1;
         }
-        dollar = findByte(next, end, '$');
+        dollar = findDollar(next, end);
     }
     return segment;
 }
@@ -122,9 +204,9 @@ void subsIter::writeTextLine(textLine& line, textOutput& out) {
         const char* nul = findByte(text, lineEnd, '\0');
         rest =
             forEachToken(text, nul != nullptr ? nul : lineEnd,
-                         [&out](const char* segment, std::size_t length, const std::string& value) {
-                             out.write(segment, length);
-                             out.write(value);
+                         [&out](const char* segment, std::size_t length, const cachedValue& value) {
+                             out.writePadded(segment, length);
+                             out.writePadded(value.bytes(), value.text->size());
                          });
         sourceLine = 292;
     }
@@ -133,15 +215,28 @@ void subsIter::writeTextLine(textLine& line, textOutput& out) {
     out.write(rest, static_cast<std::size_t>(lineEnd + 1 - rest));
 }
 
+// Complete text lines without NUL bytes: their line feeds are copied as they
+// are, so the lines need not be taken one by one.
+void subsIter::writeTextLines(std::string_view lines, textOutput& out) {
+    const char* const end = lines.data() + lines.size();
+    const char* rest =
+        forEachToken(lines.data(), end,
+                     [&out](const char* segment, std::size_t length, const cachedValue& value) {
+                         out.writePadded(segment, length);
+                         out.writePadded(value.bytes(), value.text->size());
+                     });
+    out.write(rest, static_cast<std::size_t>(end - rest));
+}
+
 std::string subsIter::expandValue(std::string_view text) {
     std::string result;
     result.reserve(text.size() + 10);
     const char* end = text.data() + text.size();
     const char* rest =
         forEachToken(text.data(), end,
-                     [&result](const char* segment, std::size_t length, const std::string& value) {
+                     [&result](const char* segment, std::size_t length, const cachedValue& value) {
                          result.append(segment, length);
-                         result += value;
+                         result += *value.text;
                      });
     result.append(rest, end);
     return result;

@@ -38,7 +38,7 @@ bool subsIter::processFile(const std::string& path, int /*depth*/) {
     }
     // Opened only now: a template that cannot be read leaves an earlier
     // run's output as it was.
-    textOutput output(outputName);
+    textOutput output(outputName, outBuffer);
     if (!output.isOpen()) {
         std::cerr << "Cannot open " << quoted(outputName) << " for output" << std::endl;
         return true;

@@ -31,7 +31,7 @@ public:
     // dollar points at a '$' before end, the end of the text searched for
     // tokens. True when a token begins there and its name is a keyword of the
     // current table: next is then the first character after the token and
-    // value the keyword's value.
+    // value the keyword's value. A token never spans a line feed.
     bool matchToken(const char* dollar, const char* end, const char*& next,
                     const std::string*& value);
     // The text with every accepted token replaced by its value.
@@ -48,11 +48,15 @@ public:
 
 private:
     const subsTable& currentSubs() const { return localSubs ? *localSubs : *globalSubs; }
-    // Calls emit(segment, segmentLength, value) for every accepted token in
+    // matchToken's work: the value of the token at dollar, or null; tokenEnd
+    // is then the first character after the token.
+    const cachedValue* tokenAt(const char* dollar, const char* end, const char*& tokenEnd);
+    // Calls emit(segment, segmentLength, cachedValue) for every accepted token in
     // [begin, end) and returns where the text after the last token starts.
     template <typename Emit>
     const char* forEachToken(const char* begin, const char* end, Emit emit);
     void writeTextLine(textLine& line, textOutput& out);
+    void writeTextLines(std::string_view lines, textOutput& out);
     bool carryOutDirective(std::string_view directive, textOutput& out);
     void setKeyword(std::string_view keyword, std::string_view value);
     std::size_t expandedLength(std::string_view text);
@@ -60,8 +64,9 @@ private:
 
     const subsTable* globalSubs;
     std::unique_ptr<subsTable> localSubs;
-    // The read buffer of every template of the walk.
+    // The read and write buffers of every template of the walk.
     std::vector<char> inBuffer;
+    std::vector<char> outBuffer;
     std::vector<std::string> filenames;
     // One read buffer per include depth: an including file's unread data must
     // survive its includes. A deque keeps the buffers in place as it grows.

@@ -9,14 +9,17 @@ namespace {
 
 constexpr std::size_t readChunk = 256 * 1024;
 constexpr std::size_t writeBufferSize = 256 * 1024;
+// The byte after the data (room for a NUL after a last line without a line
+// feed) and the bytes that short copies may read beyond it.
+constexpr std::size_t spare = 1 + shortPiece;
 
 }  // namespace
 
 textInput::textInput(const std::string& path, std::vector<char>& buffer,
                      platformFile::readable accepted)
     : file(platformFile::openForReading(path, accepted)), buffer(buffer) {
-    if (buffer.size() < readChunk + 1) {
-        buffer.resize(readChunk + 1);
+    if (buffer.size() < readChunk + spare) {
+        buffer.resize(readChunk + spare);
     }
 }
 
@@ -27,7 +30,7 @@ textInput::textInput(std::string_view content, std::vector<char>& buffer, bool e
       atEnd(!endsInReadError),
       readError(endsInReadError) {
     buffer.assign(content.begin(), content.end());
-    buffer.push_back('\0');
+    buffer.resize(content.size() + spare, '\0');
 }
 
 textInput::~textInput() {
@@ -64,6 +67,26 @@ bool textInput::readLine(textLine& line) {
     }
 }
 
+std::string_view textInput::completeLines() {
+    for (;;) {
+        const char* start = buffer.data() + begin;
+        const std::size_t available = end - begin;
+        if (std::memchr(start + scanned, '\n', available - scanned) != nullptr) {
+            // The unfinished line after the last line feed is short as a rule.
+            std::size_t length = available;
+            while (start[length - 1] != '\n') {
+                --length;
+            }
+            return {start, length};
+        }
+        scanned = available;
+        if (atEnd || readError || !isOpen()) {
+            return {};
+        }
+        fill();
+    }
+}
+
 // Reads more after the unfinished line, first moving it to the front and
 // growing the buffer when the line already fills it.
 bool textInput::fill() {
@@ -72,11 +95,11 @@ bool textInput::fill() {
         end -= begin;
         begin = 0;
     }
-    if (buffer.size() - end < readChunk + 1) {
-        buffer.resize(std::max(buffer.size() * 2, end + readChunk + 1));
+    if (buffer.size() - end < readChunk + spare) {
+        buffer.resize(std::max(buffer.size() * 2, end + readChunk + spare));
     }
     const long long count =
-        platformFile::readSome(file, buffer.data() + end, buffer.size() - end - 1);
+        platformFile::readSome(file, buffer.data() + end, buffer.size() - end - spare);
     if (count < 0) {
         readError = true;
     } else if (count == 0) {
@@ -87,11 +110,15 @@ bool textInput::fill() {
     return count > 0;
 }
 
-textOutput::textOutput(const std::string& path)
-    : file(platformFile::openForWriting(path)), buffer(writeBufferSize) {}
+textOutput::textOutput(const std::string& path, std::vector<char>& buffer)
+    : file(platformFile::openForWriting(path)), buffer(buffer) {
+    if (buffer.size() < writeBufferSize) {
+        buffer.resize(writeBufferSize);
+    }
+}
 
 textOutput::textOutput(std::string& sink, std::size_t capacity)
-    : sink(&sink), sinkCapacity(capacity), buffer(writeBufferSize) {}
+    : sink(&sink), sinkCapacity(capacity), ownBuffer(writeBufferSize), buffer(ownBuffer) {}
 
 textOutput::~textOutput() {
     close();

@@ -9,6 +9,11 @@
 
 #include "expand/platform_file.h"
 
+// Pieces up to this size are copied with one fixed-size move, which needs no
+// branch on the size. A textInput keeps this many readable bytes after its
+// data, so that pieces of its lines can be copied so.
+constexpr std::size_t shortPiece = 32;
+
 // One line as the reader holds it. Its bytes may be changed in place, and
 // text[length] is always inside the buffer (the line feed, or a NUL after a
 // last line without one), so a terminator can be put there.
@@ -40,6 +45,15 @@ public:
     }
     // False at the end of the input or after a read error.
     bool readLine(textLine& line);
+    // Every complete line (one ended by a line feed) buffered after the lines
+    // handed out, reading more when none is. Empty at the end of the input or
+    // after a read error; a last line without a line feed is left to readLine.
+    std::string_view completeLines();
+    // Hands out the first count bytes of what completeLines gave.
+    void skip(std::size_t count) {
+        begin += count;
+        scanned = 0;
+    }
     // A read error, as opposed to the end of the input.
     bool failed() const { return readError; }
 
@@ -59,7 +73,8 @@ private:
 // Writes a file, or appends to a string in memory, through one large buffer.
 class textOutput {
 public:
-    explicit textOutput(const std::string& path);
+    // The buffer is the caller's, so that one allocation serves many files.
+    textOutput(const std::string& path, std::vector<char>& buffer);
     // Appends to sink; writes beyond capacity fail, as on a full disk.
     explicit textOutput(std::string& sink, std::size_t capacity = std::string::npos);
     textOutput(const textOutput&) = delete;
@@ -76,6 +91,15 @@ public:
         }
     }
     void write(std::string_view text) { write(text.data(), text.size()); }
+    // Like write, for data followed by readable bytes up to shortPiece in all.
+    void writePadded(const char* data, std::size_t size) {
+        if (size <= shortPiece && buffer.size() - used >= shortPiece) {
+            std::memcpy(buffer.data() + used, data, shortPiece);
+            used += size;
+        } else {
+            write(data, size);
+        }
+    }
     // A write has failed; nothing more reaches the file. Buffered data is
     // only known to have failed once flushed.
     bool failed() const { return writeError; }
@@ -108,7 +132,8 @@ private:
     int file = -1;
     std::string* sink = nullptr;
     std::size_t sinkCapacity = std::string::npos;
-    std::vector<char> buffer;
+    std::vector<char> ownBuffer;
+    std::vector<char>& buffer;
     std::size_t used = 0;
     bool writeError = false;
 };

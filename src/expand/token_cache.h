@@ -4,29 +4,89 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 #include "driver/subs_table.h"
+#include "expand/text_file.h"
+
+// A keyword's value as the cache hands it out: a short value also as a copy
+// with padding after it, so that it can be written with one fixed-size move.
+struct cachedValue {
+    const std::string* text = nullptr;
+    char padded[shortPiece] = {};
+
+    // Followed by readable bytes up to shortPiece in all.
+    const char* bytes() const { return text->size() <= shortPiece ? padded : text->data(); }
+};
+
+// A name's length and first 16 bytes in two words, so that short names
+// compare in three steps. Only bytes of the name are read: the loads
+// overlap rather than run past its end.
+struct packedName {
+    static constexpr std::size_t capacity = 16;
+
+    std::uint64_t first = 0;
+    std::uint64_t second = 0;
+    std::size_t length = 0;
+
+    static packedName of(const char* name, std::size_t length) {
+        packedName packed;
+        packed.length = length;
+        const std::size_t kept = length < capacity ? length : capacity;
+        if (kept > 8) {
+            packed.first = load<8>(name);
+            packed.second = load<8>(name + kept - 8) >> (8 * (capacity - kept));
+        } else if (kept >= 4) {
+            packed.first = load<4>(name) | load<4>(name + kept - 4) << (8 * (kept - 4));
+        } else {
+            for (std::size_t i = 0; i < kept; ++i) {
+                packed.first |= std::uint64_t{static_cast<unsigned char>(name[i])} << (8 * i);
+            }
+        }
+        return packed;
+    }
+
+    std::size_t hash() const {
+        const std::uint64_t mixed =
+            (first ^ (second * 0x9e3779b97f4a7c15u) ^ length) * 0xff51afd7ed558ccdu;
+        return static_cast<std::size_t>(mixed >> 32);
+    }
+
+    bool operator==(const packedName& other) const {
+        return first == other.first && second == other.second && length == other.length;
+    }
+
+private:
+    template <std::size_t size>
+    static std::uint64_t load(const char* bytes) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, bytes, size);
+        return word;
+    }
+};
 
 // Remembers what token names resolved to, so that the names a template
 // repeats on every line cost a hash instead of a walk through the table.
-// Values are pointers into the table: they follow changes of a value, but
-// anything that adds a keyword or switches tables must call forget().
+// Values are copied from the table: anything that changes the table, or
+// switches tables, must call forget().
 class tokenCache {
 public:
     tokenCache() : slots(slotCount) {}
 
     // The value of the keyword spelled name, or null.
-    const std::string* find(const char* name, std::size_t length, const subsTable& table) {
-        slot& candidate = slots[hashOf(name, length) & (slotCount - 1)];
-        if (candidate.generation == generation && sameName(candidate.name, name, length)) {
-            return candidate.value;
+    const cachedValue* find(const char* name, std::size_t length, const subsTable& table) {
+        return find(packedName::of(name, length), name, table);
+    }
+    // The same for a name already packed.
+    const cachedValue* find(const packedName& packed, const char* name, const subsTable& table) {
+        const std::size_t length = packed.length;
+        slot& candidate = slots[packed.hash() & (slotCount - 1)];
+        if (candidate.generation == generation && candidate.name == packed &&
+            (length <= packedName::capacity ||
+             std::memcmp(candidate.longName.data(), name, length) == 0)) {
+            return candidate.value.text != nullptr ? &candidate.value : nullptr;
         }
-        candidate.name.assign(name, length);
-        candidate.value = table.find(candidate.name);
-        candidate.generation = generation;
-        return candidate.value;
+        return remember(candidate, packed, name, table);
     }
 
     void forget() { ++generation; }
@@ -35,48 +95,27 @@ private:
     static constexpr std::size_t slotCount = 1024;
 
     struct slot {
-        std::string name;
-        const std::string* value = nullptr;
+        packedName name;
+        std::string longName;
+        cachedValue value;
         std::uint64_t generation = 0;
     };
 
-    // Cheap rather than good: a collision only costs a lookup in the table.
-    static std::size_t hashOf(const char* name, std::size_t length) {
-        if (length == 0) {
-            return 0;
+    // Kept out of the lookup that every token makes: a miss is rare.
+    [[gnu::noinline]] const cachedValue* remember(slot& candidate, const packedName& packed,
+                                                  const char* name, const subsTable& table) {
+        candidate.name = packed;
+        candidate.longName.assign(name, packed.length);
+        candidate.generation = generation;
+        const std::string* text = table.find(candidate.longName);
+        candidate.value.text = text;
+        if (text == nullptr) {
+            return nullptr;
         }
-        const auto byteAt = [name](std::size_t i) { return static_cast<unsigned char>(name[i]); };
-        return length * 977 + byteAt(0) * 31 + byteAt(length / 2) * 7 + byteAt(length - 1);
-    }
-
-    // Names are short: two overlapping fixed-size compares beat a loop or a
-    // call, and never read outside either name.
-    static bool sameName(const std::string& known, const char* name, std::size_t length) {
-        if (known.size() != length) {
-            return false;
+        if (text->size() <= shortPiece) {
+            std::memcpy(candidate.value.padded, text->data(), text->size());
         }
-        const char* other = known.data();
-        if (length > 16) {
-            return std::memcmp(other, name, length) == 0;
-        }
-        if (length >= 8) {
-            return sameBytes<8>(other, name) && sameBytes<8>(other + length - 8, name + length - 8);
-        }
-        if (length >= 4) {
-            return sameBytes<4>(other, name) && sameBytes<4>(other + length - 4, name + length - 4);
-        }
-        return length == 0 || (other[0] == name[0] && other[length / 2] == name[length / 2] &&
-                               other[length - 1] == name[length - 1]);
-    }
-
-    template <std::size_t size>
-    static bool sameBytes(const char* a, const char* b) {
-        using word = std::conditional_t<size == 8, std::uint64_t, std::uint32_t>;
-        word first;
-        word second;
-        std::memcpy(&first, a, size);
-        std::memcpy(&second, b, size);
-        return first == second;
+        return &candidate.value;
     }
 
     std::vector<slot> slots;

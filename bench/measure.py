@@ -1,0 +1,236 @@
+#!/usr/bin/env python3
+"""Times fillwright against other tools on workloads generated beforehand by
+make_big_template.py and make_many_files.py in one work directory.
+
+The tools of a case run in turns, round after round, so that a change in the
+machine's load falls on all of them alike. Each run is timed (wall clock) and
+measured by the kernel (CPU time of the process and the children it waited
+for). The table gives medians over the rounds. Peak memory comes from one more
+run of each tool under /usr/bin/time: a process started straight from Python
+would count Python's own memory from before the exec.
+"""
+
+import argparse
+import filecmp
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+
+class measuredRun:
+    def __init__(self, wall, cpu):
+        self.wall = wall
+        self.cpu = cpu
+
+
+class tool:
+    """One command of a case. prepare runs untimed before every run."""
+
+    def __init__(self, label, argv, stdin=None, stdout=None, env=None, prepare=None, rounds=None):
+        self.label = label
+        self.argv = argv
+        self.stdin = stdin
+        self.stdout = stdout
+        self.env = env
+        self.prepare = prepare
+        self.rounds = rounds
+        self.runs = []
+        self.max_rss_kb = 0
+
+    def run_once(self, cwd):
+        wall, usage = self.run(self.argv, cwd)
+        self.runs.append(measuredRun(wall, usage.ru_utime + usage.ru_stime))
+
+    def measure_memory(self, cwd):
+        with tempfile.NamedTemporaryFile("r") as report:
+            self.run(["/usr/bin/time", "-f", "%M", "-o", report.name] + self.argv, cwd)
+            self.max_rss_kb = int(report.read().split()[-1])
+
+    def run(self, argv, cwd):
+        if self.prepare:
+            self.prepare()
+        # Write-back of what earlier runs wrote would otherwise fall on
+        # whichever tool runs next, when it truncates or writes.
+        os.sync()
+        # Opening the output (truncating an earlier one) and its last close
+        # (where the file system may start writing it out) are part of the
+        # work, as they are for fillwright: both fall inside the timing.
+        start = time.perf_counter()
+        stdin = open(self.stdin, "rb") if self.stdin else subprocess.DEVNULL
+        stdout = open(self.stdout, "wb") if self.stdout else subprocess.DEVNULL
+        try:
+            process = subprocess.Popen(argv, cwd=cwd, stdin=stdin, stdout=stdout, env=self.env)
+        finally:
+            if self.stdin:
+                stdin.close()
+            if self.stdout:
+                stdout.close()
+        _, status, usage = os.wait4(process.pid, 0)
+        wall = time.perf_counter() - start
+        process.returncode = os.waitstatus_to_exitcode(status)
+        if process.returncode != 0:
+            sys.exit(f"{self.label} failed with status {process.returncode}")
+        return wall, usage
+
+    def median_wall(self):
+        return statistics.median(run.wall for run in self.runs)
+
+    def median_cpu(self):
+        return statistics.median(run.cpu for run in self.runs)
+
+
+def run_case(tools, rounds, cwd):
+    for tool_ in tools:  # a warm-up run each: caches, and outputs that exist
+        tool_.run_once(cwd)
+        tool_.runs.clear()
+    for round_ in range(rounds):
+        for tool_ in tools:
+            if tool_.rounds is None or round_ < tool_.rounds:
+                tool_.run_once(cwd)
+    for tool_ in tools:
+        tool_.measure_memory(cwd)
+
+
+def milliseconds(seconds):
+    return f"{seconds * 1000:.1f}"
+
+
+class report:
+    def __init__(self):
+        self.rows = []
+        self.verdicts = []
+
+    def add_case(self, case, tools):
+        ours = tools[0]
+        for tool_ in tools:
+            ratio = tool_.median_wall() / ours.median_wall()
+            self.rows.append(
+                [
+                    case,
+                    tool_.label,
+                    str(len(tool_.runs)),
+                    milliseconds(tool_.median_wall()),
+                    milliseconds(tool_.median_cpu()),
+                    f"{tool_.max_rss_kb / 1024:.1f}",
+                    "1.00" if tool_ is ours else f"{ratio:.2f}",
+                ]
+            )
+
+    def check(self, target, holds):
+        self.verdicts.append(("met" if holds else "MISSED") + ": " + target)
+
+    def text(self):
+        header = ["case", "tool", "runs", "median wall ms", "median CPU ms", "max RSS MiB",
+                  "time / fillwright"]
+        widths = [max(len(row[i]) for row in self.rows + [header]) for i in range(len(header))]
+
+        def line(cells):
+            return "| " + " | ".join(cell.ljust(width) for cell, width in zip(cells, widths)) + " |"
+
+        lines = [line(header), "|" + "|".join("-" * (width + 2) for width in widths) + "|"]
+        lines += [line(row) for row in self.rows]
+        return "\n".join(lines + [""] + self.verdicts)
+
+
+def envsubst_environment(work):
+    env = dict(os.environ)
+    with open(os.path.join(work, "subs.env")) as assignments:
+        for line in assignments:
+            name, value = line.removeprefix("export ").rstrip("\n").split("=", 1)
+            env[name] = value.strip("'")
+    return env
+
+
+def shell_format(work):
+    with open(os.path.join(work, "shell_format.txt")) as text:
+        return text.read()
+
+
+def big_template_case(args, out):
+    work = args.work
+    env = envsubst_environment(work)
+    tools = [
+        tool("fillwright", [args.binary, "big", "subs.txt"]),
+        tool("envsubst", ["envsubst", shell_format(work)], stdin=os.path.join(work, "big_env.txt"),
+             stdout=os.path.join(work, "big_env.out"), env=env),
+        tool("cat", ["cat", "big/big.pre"], stdout=os.path.join(work, "big_cat.out")),
+    ]
+    run_case(tools, args.rounds, work)
+    if not filecmp.cmp(os.path.join(work, "big", "big"), os.path.join(work, "big_env.out"),
+                       shallow=False):
+        sys.exit("big template: fillwright and envsubst wrote different outputs")
+    fillwright, envsubst, cat = tools
+    out.add_case("big template", tools)
+    out.check("big template at least 5x faster than envsubst",
+              envsubst.median_wall() >= 5 * fillwright.median_wall())
+    out.check("big template within 3x of cat", fillwright.median_wall() <= 3 * cat.median_wall())
+
+
+def many_files_case(args, out):
+    work = args.work
+    copy = os.path.join(work, "copy")
+
+    def remove_copy():
+        shutil.rmtree(copy, ignore_errors=True)
+
+    loop = ('find tree_env -name "*.pre" -type f | while IFS= read -r f; do '
+            'envsubst "$1" < "$f" > "${f%.pre}"; done')
+    tools = [
+        tool("fillwright", [args.binary, "tree", "subs.txt"]),
+        tool("cp -r", ["cp", "-r", "pristine", "copy"], prepare=remove_copy),
+        tool("envsubst loop", ["bash", "-c", loop, "loop", shell_format(work)],
+             env=envsubst_environment(work), rounds=args.loop_rounds),
+    ]
+    run_case(tools, args.rounds, work)
+    remove_copy()
+    compare_trees(os.path.join(work, "tree"), os.path.join(work, "tree_env"))
+    fillwright, cp = tools[:2]
+    out.add_case("many files", tools)
+    out.check("many files within 3x of cp -r", fillwright.median_wall() <= 3 * cp.median_wall())
+
+
+def compare_trees(ours, theirs):
+    for directory, _, names in os.walk(ours):
+        for name in names:
+            if name.endswith(".pre"):
+                output = os.path.join(directory, name[: -len(".pre")])
+                other = os.path.join(theirs, os.path.relpath(output, ours))
+                if not filecmp.cmp(output, other, shallow=False):
+                    sys.exit(f"many files: {output} and {other} differ")
+
+
+def start_up_case(args, out):
+    work = args.work
+    os.makedirs(os.path.join(work, "empty"), exist_ok=True)
+    tools = [tool("fillwright", [args.binary, "empty", "subs.txt"]), tool("true", ["true"])]
+    run_case(tools, args.rounds * 4, work)
+    out.add_case("start-up", tools)
+    out.check("start-up under 5 ms of CPU", tools[0].median_cpu() < 0.005)
+
+
+CASES = {"big": big_template_case, "many": many_files_case, "start-up": start_up_case}
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--binary", required=True)
+    parser.add_argument("--work", required=True, help="directory holding the workloads")
+    parser.add_argument("--rounds", type=int, default=7)
+    parser.add_argument("--loop-rounds", type=int, default=3,
+                        help="rounds of the slow envsubst loop (it takes seconds a run)")
+    parser.add_argument("--cases", nargs="+", choices=sorted(CASES), default=list(CASES),
+                        help="the cases to run (all by default)")
+    args = parser.parse_args()
+    args.binary = os.path.abspath(args.binary)
+    out = report()
+    for case in args.cases:
+        CASES[case](args, out)
+    print(out.text())
+
+
+if __name__ == "__main__":
+    main()
