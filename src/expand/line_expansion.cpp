@@ -12,7 +12,12 @@
 
 namespace {
 
+// An empty text may have no storage at all (a null pointer), which memchr
+// must not be given.
 const char* findByte(const char* begin, const char* end, char byte) {
+    if (begin == end) {
+        return nullptr;
+    }
     return static_cast<const char*>(
         std::memchr(begin, byte, static_cast<std::size_t>(end - begin)));
 }
