@@ -12,6 +12,7 @@ endif()
 
 add_library(fillwright_test_support STATIC
     ${CMAKE_SOURCE_DIR}/tests/support/scratch_dir.cpp
+    ${CMAKE_SOURCE_DIR}/tests/support/native_line_ends.cpp
     ${CMAKE_SOURCE_DIR}/tests/support/run_tool_${FILLWRIGHT_PLATFORM}.cpp)
 target_include_directories(fillwright_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(fillwright_test_support PUBLIC fillwright_core ${FILLWRIGHT_GTEST})

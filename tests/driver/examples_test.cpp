@@ -9,20 +9,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The expected files are stored with line feeds; the tool writes the
-// platform's line ends.
-std::string withNativeLineEnds(const std::string& text) {
-    std::string converted;
-    for (char c : text) {
-        if (c == '\n') {
-            converted += nativeLineEnd();
-        } else {
-            converted.push_back(c);
-        }
-    }
-    return converted;
-}
-
 // The demo tree, expanded with the machine's names given on the command
 // line, gives exactly the checked-in expected files.
 TEST(Examples, DemoTreeGivesTheExpectedFiles) {

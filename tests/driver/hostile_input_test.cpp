@@ -57,15 +57,7 @@ std::string copiedText(std::string text) {
     if (!text.empty() && text.back() != '\n') {
         text += '\n';
     }
-    std::string written;
-    for (char c : text) {
-        if (c == '\n') {
-            written += nativeLineEnd();
-        } else {
-            written += c;
-        }
-    }
-    return written;
+    return withNativeLineEnds(text);
 }
 
 // Read in one piece: a 100 MB file byte by byte takes seconds.

@@ -24,3 +24,7 @@ int optionFailureStatus();
 // The platform's text-file line end: what one line feed written by the tool
 // becomes in the file.
 const char* nativeLineEnd();
+
+// The text with every line feed replaced by the platform's line end: what the
+// tool writes for text lines holding it.
+std::string withNativeLineEnds(const std::string& text);
