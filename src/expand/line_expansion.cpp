@@ -159,12 +159,7 @@ bool subsIter::matchToken(const char* dollar, const char* end, const char*& next
         const char* name = nameBegin + parenthesized;
         packedName packed;
         if (shortName::pack(name, parenthesized, packed)) {
-            nameEnd = name + packed.length;
-            // Not "&&": a branch on the token's form would mispredict.
-            if (static_cast<int>(parenthesized) & static_cast<int>(*nameEnd != ')')) {
-                return nullptr;
-            }
-            tokenEnd = nameEnd + parenthesized;
+            tokenEnd = name + packed.length + parenthesized;
             return lookups.find(packed, name, currentSubs());
         }
     }

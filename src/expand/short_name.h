@@ -20,7 +20,7 @@ constexpr bool available = true;
 // The name that starts at name, 16 readable bytes, in a $(NAME) token when
 // parenthesized and in a $NAME token otherwise, when it ends within those
 // bytes: packs it and returns true. The name of $(NAME) ends at the first ')'
-// or line feed.
+// or line feed, and is only packed when that is a ')'.
 inline bool pack(const char* name, bool parenthesized, packedName& packed) {
     // Sixteen bytes kept, then sixteen dropped: read from 16 - length on,
     // the first length bytes are kept.
@@ -31,17 +31,21 @@ inline bool pack(const char* name, bool parenthesized, packedName& packed) {
     const __m128i upper = _mm_and_si128(_mm_cmpgt_epi8(bytes, _mm_set1_epi8('A' - 1)),
                                         _mm_cmplt_epi8(bytes, _mm_set1_epi8('Z' + 1)));
     const __m128i nameCharacters = _mm_or_si128(upper, _mm_cmpeq_epi8(bytes, _mm_set1_epi8('_')));
-    const __m128i closing = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(')')),
-                                         _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')));
+    const __m128i parentheses = _mm_cmpeq_epi8(bytes, _mm_set1_epi8(')'));
+    const __m128i closing = _mm_or_si128(parentheses, _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')));
     const unsigned nameEnds = ~static_cast<unsigned>(_mm_movemask_epi8(nameCharacters)) & 0xffff;
     const unsigned closingEnds = static_cast<unsigned>(_mm_movemask_epi8(closing));
     // Selected by arithmetic: compilers turn a conditional here into a branch.
     const unsigned closingForm = 0u - static_cast<unsigned>(parenthesized);
-    const unsigned ends = (closingEnds & closingForm) | (nameEnds & ~closingForm);
-    if (ends == 0) {
+    // Bit 16 stands for "no end within the bytes read".
+    const unsigned ends = (closingEnds & closingForm) | (nameEnds & ~closingForm) | 0x10000u;
+    const unsigned length = static_cast<unsigned>(__builtin_ctz(ends));
+    // Where the name ends at a line feed, its token is no token at all.
+    const unsigned openParenthesis =
+        ~static_cast<unsigned>(_mm_movemask_epi8(parentheses)) >> length & closingForm & 1u;
+    if ((length >> 4 | openParenthesis) != 0) {
         return false;
     }
-    const unsigned length = static_cast<unsigned>(__builtin_ctz(ends));
     const __m128i kept = _mm_and_si128(
         bytes, _mm_loadu_si128(reinterpret_cast<const __m128i*>(keptBytes + 16 - length)));
     packed.first = static_cast<std::uint64_t>(_mm_cvtsi128_si64(kept));
