@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr std::size_t readChunk = 256 * 1024;
-constexpr std::size_t writeBufferSize = 256 * 1024;
 // The byte after the data (room for a NUL after a last line without a line
 // feed) and the bytes that short copies may read beyond it.
 constexpr std::size_t spare = 1 + shortPiece;
@@ -18,8 +16,8 @@ constexpr std::size_t spare = 1 + shortPiece;
 textInput::textInput(const std::string& path, std::vector<char>& buffer,
                      platformFile::readable accepted)
     : file(platformFile::openForReading(path, accepted)), buffer(buffer) {
-    if (buffer.size() < readChunk + spare) {
-        buffer.resize(readChunk + spare);
+    if (buffer.size() < chunkSize + spare) {
+        buffer.resize(chunkSize + spare);
     }
 }
 
@@ -34,6 +32,7 @@ textInput::textInput(std::string_view content, std::vector<char>& buffer, bool e
 }
 
 textInput::~textInput() {
+    ahead.reset();  // a read in hand ends before the file is closed
     if (file >= 0) {
         platformFile::closeFile(file);
     }
@@ -95,11 +94,10 @@ bool textInput::fill() {
         end -= begin;
         begin = 0;
     }
-    if (buffer.size() - end < readChunk + spare) {
-        buffer.resize(std::max(buffer.size() * 2, end + readChunk + spare));
+    if (buffer.size() - end < chunkSize + spare) {
+        buffer.resize(std::max(buffer.size() * 2, end + chunkSize + spare));
     }
-    const long long count =
-        platformFile::readSome(file, buffer.data() + end, buffer.size() - end - spare);
+    const long long count = readMore(buffer.data() + end, buffer.size() - end - spare);
     if (count < 0) {
         readError = true;
     } else if (count == 0) {
@@ -110,15 +108,41 @@ bool textInput::fill() {
     return count > 0;
 }
 
+// A file that fills a whole chunk is read ahead from then on: its next chunk
+// is read while this one is expanded.
+long long textInput::readMore(char* to, std::size_t room) {
+    long long count = 0;
+    if (ahead) {
+        ahead->worker.wait();
+        count = ahead->count;
+        if (count > 0) {
+            std::memcpy(to, ahead->chunk.data(), static_cast<std::size_t>(count));
+        }
+    } else {
+        count = platformFile::readSome(file, to, room);
+        if (count < static_cast<long long>(chunkSize)) {
+            return count;
+        }
+        ahead = std::make_unique<readAhead>();
+        ahead->chunk.resize(chunkSize);
+    }
+    if (count > 0) {
+        ahead->worker.post([this] {
+            ahead->count = platformFile::readSome(file, ahead->chunk.data(), chunkSize);
+        });
+    }
+    return count;
+}
+
 textOutput::textOutput(const std::string& path, std::vector<char>& buffer)
     : file(platformFile::openForWriting(path)), buffer(buffer) {
-    if (buffer.size() < writeBufferSize) {
-        buffer.resize(writeBufferSize);
+    if (buffer.size() < bufferSize) {
+        buffer.resize(bufferSize);
     }
 }
 
 textOutput::textOutput(std::string& sink, std::size_t capacity)
-    : sink(&sink), sinkCapacity(capacity), ownBuffer(writeBufferSize), buffer(ownBuffer) {}
+    : sink(&sink), sinkCapacity(capacity), ownBuffer(bufferSize), buffer(ownBuffer) {}
 
 textOutput::~textOutput() {
     close();
@@ -129,10 +153,41 @@ bool textOutput::flush() {
         deliver(buffer.data(), used);
         used = 0;
     }
+    finishWriteBehind();
     return !writeError;
 }
 
+// A file's full buffer is written on a thread while the caller fills the
+// other one; the caller's buffer changes storage, not size.
+void textOutput::handOverBuffer() {
+    if (file < 0 || used == 0) {
+        flush();
+        return;
+    }
+    if (!behind) {
+        behind = std::make_unique<writeBehind>();
+        behind->data.resize(buffer.size());
+    }
+    finishWriteBehind();
+    if (!writeError) {
+        behind->data.swap(buffer);
+        behind->size = used;
+        behind->worker.post([this] {
+            behind->failed = !platformFile::writeAll(file, behind->data.data(), behind->size);
+        });
+    }
+    used = 0;
+}
+
+void textOutput::finishWriteBehind() {
+    if (behind) {
+        behind->worker.wait();
+        writeError = writeError || behind->failed;
+    }
+}
+
 void textOutput::deliver(const char* data, std::size_t size) {
+    finishWriteBehind();  // what is being written comes first
     if (writeError) {
         return;
     }
@@ -146,7 +201,7 @@ void textOutput::deliver(const char* data, std::size_t size) {
 }
 
 void textOutput::writeThrough(const char* data, std::size_t size) {
-    flush();
+    handOverBuffer();
     if (size < buffer.size()) {
         std::copy(data, data + size, buffer.data());
         used = size;

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "expand/background_worker.h"
 #include "expand/platform_file.h"
 
 // Pieces up to this size are copied with one fixed-size move, which needs no
@@ -27,6 +29,9 @@ struct textLine {
 // Lines of any length are read whole: the buffer grows to hold them.
 class textInput {
 public:
+    // What one read asks for: a file of more is read ahead on a thread.
+    static constexpr std::size_t chunkSize = 256 * 1024;
+
     // The buffer is the caller's, so that one allocation serves many files.
     textInput(const std::string& path, std::vector<char>& buffer,
               platformFile::readable accepted = platformFile::readable::regularFiles);
@@ -58,7 +63,15 @@ public:
     bool failed() const { return readError; }
 
 private:
+    // The next chunk of a file, read on a thread while the last is expanded.
+    struct readAhead {
+        std::vector<char> chunk;
+        long long count = 0;
+        backgroundWorker worker;  // declared last: ends before chunk goes
+    };
+
     bool fill();
+    long long readMore(char* to, std::size_t room);
 
     int file = -1;
     bool inMemory = false;
@@ -68,11 +81,15 @@ private:
     std::size_t scanned = 0;  // bytes after begin known to hold no line feed
     bool atEnd = false;
     bool readError = false;
+    std::unique_ptr<readAhead> ahead;
 };
 
 // Writes a file, or appends to a string in memory, through one large buffer.
 class textOutput {
 public:
+    // A file's output beyond this is written on a thread, a buffer at a time.
+    static constexpr std::size_t bufferSize = 256 * 1024;
+
     // The buffer is the caller's, so that one allocation serves many files.
     textOutput(const std::string& path, std::vector<char>& buffer);
     // Appends to sink; writes beyond capacity fail, as on a full disk.
@@ -126,7 +143,17 @@ private:
             to[size - 1] = from[size - 1];
         }
     }
+    // A full buffer of a file, written on a thread while the next one fills.
+    struct writeBehind {
+        std::vector<char> data;
+        std::size_t size = 0;
+        bool failed = false;
+        backgroundWorker worker;  // declared last: ends before data goes
+    };
+
     void writeThrough(const char* data, std::size_t size);
+    void handOverBuffer();
+    void finishWriteBehind();
     void deliver(const char* data, std::size_t size);
 
     int file = -1;
@@ -136,4 +163,5 @@ private:
     std::vector<char>& buffer;
     std::size_t used = 0;
     bool writeError = false;
+    std::unique_ptr<writeBehind> behind;
 };

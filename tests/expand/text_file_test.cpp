@@ -1,0 +1,98 @@
+#include "expand/text_file.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/scratch_dir.h"
+
+// Files of more than one chunk are read ahead and written behind on a thread;
+// these sizes put the end of a file before, at and after the chunk edges.
+namespace {
+
+// Lines of many lengths, without CR bytes, so that the platform's text mode
+// gives them back as written; the last line has no line feed.
+std::string linesOfSize(std::size_t size) {
+    std::string text;
+    for (std::size_t line = 0; text.size() < size; ++line) {
+        text.append(line * 7919 % 300, static_cast<char>('a' + line % 26));
+        text += '\n';
+    }
+    text.resize(size);
+    return text;
+}
+
+class largeFiles : public testing::TestWithParam<std::size_t> {};
+
+TEST_P(largeFiles, areReadWhole) {
+    const std::string content = linesOfSize(GetParam());
+    scratchDir dir;
+    dir.write("in", content);
+    std::vector<char> buffer;
+    textInput input(dir.at("in"), buffer);
+    ASSERT_TRUE(input.isOpen());
+    std::string read;
+    textLine line;
+    while (input.readLine(line)) {
+        read.append(line.text, line.length);
+        if (line.endedByLineFeed) {
+            read += '\n';
+        }
+    }
+    EXPECT_FALSE(input.failed());
+    ASSERT_EQ(read.size(), content.size());
+    EXPECT_TRUE(read == content);
+}
+
+TEST_P(largeFiles, areWrittenWhole) {
+    // No line feeds: the platform's text mode would write them as CR LF.
+    std::string content(GetParam(), '\0');
+    for (std::size_t i = 0; i < content.size(); ++i) {
+        content[i] = static_cast<char>('A' + i * 31 % 26);
+    }
+    scratchDir dir;
+    std::vector<char> buffer;
+    {
+        textOutput output(dir.at("out"), buffer);
+        ASSERT_TRUE(output.isOpen());
+        // Pieces of every kind: short, padded, longer than the buffer.
+        const std::size_t pieces[] = {1, 5, 31, 1000, textOutput::bufferSize + 3, 70000};
+        for (std::size_t at = 0, next = 0; at < content.size(); ++next) {
+            const std::size_t size = std::min(pieces[next % 6], content.size() - at);
+            if (size <= 32 && content.size() - at >= 32) {
+                output.writePadded(content.data() + at, size);
+            } else {
+                output.write(content.data() + at, size);
+            }
+            at += size;
+        }
+        EXPECT_TRUE(output.close());
+    }
+    const std::string written = dir.read("out");
+    ASSERT_EQ(written.size(), content.size());
+    EXPECT_TRUE(written == content);
+}
+
+INSTANTIATE_TEST_SUITE_P(sizes, largeFiles,
+                         testing::Values(0, 1, textInput::chunkSize - 1, textInput::chunkSize,
+                                         textInput::chunkSize + 1, 3 * textInput::chunkSize,
+                                         3 * textInput::chunkSize + 77, 2000000));
+
+// A failed write of a buffer written behind is reported like any other.
+TEST(largeOutputs, reportAFullDevice) {
+    std::vector<char> buffer;
+    textOutput output("/dev/full", buffer);
+    if (!output.isOpen()) {
+        GTEST_SKIP() << "no device that is always full";
+    }
+    const std::string piece(1000, 'x');
+    for (int i = 0; i < 1000; ++i) {
+        output.write(piece);
+    }
+    EXPECT_FALSE(output.flush());
+    EXPECT_TRUE(output.failed());
+    EXPECT_FALSE(output.close());
+}
+
+}  // namespace
