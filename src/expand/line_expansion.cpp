@@ -138,7 +138,8 @@ bool subsIter::processStream(textInput& in, textOutput& out) {
 bool subsIter::matchToken(const char* dollar, const char* end, const char*& next,
                           const std::string*& value) {
     const char* tokenEnd = nullptr;
-    const cachedValue* found = tokenAt(dollar, end, tokenEnd);
+    tokenCache::reader cache = lookups.readerOf(currentSubs());
+    const cachedValue* found = tokenAt(dollar, end, tokenEnd, cache);
     if (found == nullptr) {
         return false;
     }
@@ -150,7 +151,8 @@ bool subsIter::matchToken(const char* dollar, const char* end, const char*& next
 // Inlined into the scans: it runs for every dollar sign of a template.
 [[gnu::always_inline]] inline const cachedValue* subsIter::tokenAt(const char* dollar,
                                                                    const char* end,
-                                                                   const char*& tokenEnd) {
+                                                                   const char*& tokenEnd,
+                                                                   tokenCache::reader& cache) {
     const char* nameBegin = dollar + 1;
     const char* nameEnd = nullptr;
     if (shortName::available &&
@@ -160,7 +162,7 @@ bool subsIter::matchToken(const char* dollar, const char* end, const char*& next
         packedName packed;
         if (shortName::pack(name, parenthesized, packed)) {
             tokenEnd = name + packed.length + parenthesized;
-            return lookups.find(packed, name, currentSubs());
+            return cache.find(packed, name);
         }
     }
     if (nameBegin < end && *nameBegin == '(') {
@@ -174,16 +176,17 @@ bool subsIter::matchToken(const char* dollar, const char* end, const char*& next
         nameEnd = endOfName(nameBegin, end);
         tokenEnd = nameEnd;
     }
-    return lookups.find(nameBegin, static_cast<std::size_t>(nameEnd - nameBegin), currentSubs());
+    return cache.find(nameBegin, static_cast<std::size_t>(nameEnd - nameBegin));
 }
 
 template <typename Emit>
 const char* subsIter::forEachToken(const char* begin, const char* end, Emit emit) {
+    tokenCache::reader cache = lookups.readerOf(currentSubs());
     const char* segment = begin;
     const char* dollar = findByte(begin, end, '$');
     while (dollar != nullptr) {
         const char* next = nullptr;
-        if (const cachedValue* value = tokenAt(dollar, end, next); value != nullptr) {
+        if (const cachedValue* value = tokenAt(dollar, end, next, cache); value != nullptr) {
             emit(segment, static_cast<std::size_t>(dollar - segment), *value);
             segment = next;
         } else {
@@ -206,7 +209,7 @@ void subsIter::writeTextLine(textLine& line, textOutput& out) {
             forEachToken(text, nul != nullptr ? nul : lineEnd,
                          [&out](const char* segment, std::size_t length, const cachedValue& value) {
                              out.writePadded(segment, length);
-                             out.writePadded(value.bytes(), value.text->size());
+                             out.writePadded(value.bytes(), value.size);
                          });
         sourceLine = 292;
     }
@@ -219,12 +222,24 @@ void subsIter::writeTextLine(textLine& line, textOutput& out) {
 // are, so the lines need not be taken one by one.
 void subsIter::writeTextLines(std::string_view lines, textOutput& out) {
     const char* const end = lines.data() + lines.size();
-    const char* rest =
-        forEachToken(lines.data(), end,
-                     [&out](const char* segment, std::size_t length, const cachedValue& value) {
-                         out.writePadded(segment, length);
-                         out.writePadded(value.bytes(), value.text->size());
-                     });
+    textOutput::freeSpace space = out.acquire();
+    const char* rest = forEachToken(
+        lines.data(), end,
+        [&out, &space](const char* segment, std::size_t length, const cachedValue& value) {
+            if (length <= shortPiece && value.size <= shortPiece &&
+                space.end - space.at >= static_cast<std::ptrdiff_t>(2 * shortPiece)) {
+                std::memcpy(space.at, segment, shortPiece);
+                space.at += length;
+                std::memcpy(space.at, value.bytes(), shortPiece);
+                space.at += value.size;
+                return;
+            }
+            out.release(space.at);
+            out.write(segment, length);
+            out.write(value.bytes(), value.size);
+            space = out.acquire();
+        });
+    out.release(space.at);
     out.write(rest, static_cast<std::size_t>(end - rest));
 }
 

@@ -50,7 +50,8 @@ private:
     const subsTable& currentSubs() const { return localSubs ? *localSubs : *globalSubs; }
     // matchToken's work: the value of the token at dollar, or null; tokenEnd
     // is then the first character after the token.
-    const cachedValue* tokenAt(const char* dollar, const char* end, const char*& tokenEnd);
+    static const cachedValue* tokenAt(const char* dollar, const char* end, const char*& tokenEnd,
+                                      tokenCache::reader& cache);
     // Calls emit(segment, segmentLength, cachedValue) for every accepted token in
     // [begin, end) and returns where the text after the last token starts.
     template <typename Emit>

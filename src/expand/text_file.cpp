@@ -89,6 +89,13 @@ std::string_view textInput::completeLines() {
 // Reads more after the unfinished line, first moving it to the front and
 // growing the buffer when the line already fills it.
 bool textInput::fill() {
+    if (ahead) {
+        ahead->worker.wait();
+        if (ahead->count > 0 && end - begin <= aheadRoom) {
+            takeChunkRead();
+            return true;
+        }
+    }
     if (begin > 0) {
         std::memmove(buffer.data(), buffer.data() + begin, end - begin);
         end -= begin;
@@ -97,41 +104,54 @@ bool textInput::fill() {
     if (buffer.size() - end < chunkSize + spare) {
         buffer.resize(std::max(buffer.size() * 2, end + chunkSize + spare));
     }
-    const long long count = readMore(buffer.data() + end, buffer.size() - end - spare);
+    long long count = 0;
+    if (ahead) {
+        count = ahead->count;
+        if (count > 0) {
+            std::memcpy(buffer.data() + end, ahead->chunk.data() + aheadRoom,
+                        static_cast<std::size_t>(count));
+        }
+    } else {
+        count = platformFile::readSome(file, buffer.data() + end, buffer.size() - end - spare);
+        // A file that fills a whole read is read ahead from then on.
+        if (count >= static_cast<long long>(chunkSize)) {
+            ahead = std::make_unique<readAhead>();
+        }
+    }
     if (count < 0) {
         readError = true;
     } else if (count == 0) {
         atEnd = true;
     } else {
         end += static_cast<std::size_t>(count);
+        readAheadOnce();
     }
     return count > 0;
 }
 
-// A file that fills a whole chunk is read ahead from then on: its next chunk
-// is read while this one is expanded.
-long long textInput::readMore(char* to, std::size_t room) {
-    long long count = 0;
-    if (ahead) {
-        ahead->worker.wait();
-        count = ahead->count;
-        if (count > 0) {
-            std::memcpy(to, ahead->chunk.data(), static_cast<std::size_t>(count));
-        }
-    } else {
-        count = platformFile::readSome(file, to, room);
-        if (count < static_cast<long long>(chunkSize)) {
-            return count;
-        }
-        ahead = std::make_unique<readAhead>();
-        ahead->chunk.resize(chunkSize);
+// The buffers trade places: the chunk read ahead, with the unfinished line
+// copied before it, becomes the buffer, and the next chunk is read into the
+// old one. Only the line is copied, not the chunk.
+void textInput::takeChunkRead() {
+    const std::size_t unfinished = end - begin;
+    char* const chunk = ahead->chunk.data() + aheadRoom;
+    std::memcpy(chunk - unfinished, buffer.data() + begin, unfinished);
+    buffer.swap(ahead->chunk);
+    begin = aheadRoom - unfinished;
+    end = aheadRoom + static_cast<std::size_t>(ahead->count);
+    readAheadOnce();
+}
+
+void textInput::readAheadOnce() {
+    if (!ahead) {
+        return;
     }
-    if (count > 0) {
-        ahead->worker.post([this] {
-            ahead->count = platformFile::readSome(file, ahead->chunk.data(), chunkSize);
-        });
+    if (ahead->chunk.size() < aheadRoom + chunkSize + spare) {
+        ahead->chunk.resize(aheadRoom + chunkSize + spare);
     }
-    return count;
+    ahead->worker.post([this] {
+        ahead->count = platformFile::readSome(file, ahead->chunk.data() + aheadRoom, chunkSize);
+    });
 }
 
 textOutput::textOutput(const std::string& path, std::vector<char>& buffer)

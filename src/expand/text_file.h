@@ -64,14 +64,17 @@ public:
 
 private:
     // The next chunk of a file, read on a thread while the last is expanded.
+    // It is read after room for the unfinished line of the last one.
     struct readAhead {
         std::vector<char> chunk;
         long long count = 0;
         backgroundWorker worker;  // declared last: ends before chunk goes
     };
+    static constexpr std::size_t aheadRoom = 4096;
 
     bool fill();
-    long long readMore(char* to, std::size_t room);
+    void takeChunkRead();
+    void readAheadOnce();
 
     int file = -1;
     bool inMemory = false;
@@ -117,6 +120,16 @@ public:
             write(data, size);
         }
     }
+    // The free part of the buffer as plain pointers, for the tightest loops:
+    // in a loop's locals they need no reload after each byte stored, as the
+    // members would. Nothing else may write until release() says how far the
+    // bytes written reach.
+    struct freeSpace {
+        char* at;
+        char* end;
+    };
+    freeSpace acquire() { return {buffer.data() + used, buffer.data() + buffer.size()}; }
+    void release(const char* at) { used = static_cast<std::size_t>(at - buffer.data()); }
     // A write has failed; nothing more reaches the file. Buffered data is
     // only known to have failed once flushed.
     bool failed() const { return writeError; }

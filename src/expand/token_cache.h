@@ -13,10 +13,11 @@
 // with padding after it, so that it can be written with one fixed-size move.
 struct cachedValue {
     const std::string* text = nullptr;
+    std::size_t size = 0;  // the text's, without a load through the pointer
     char padded[shortPiece] = {};
 
     // Followed by readable bytes up to shortPiece in all.
-    const char* bytes() const { return text->size() <= shortPiece ? padded : text->data(); }
+    const char* bytes() const { return size <= shortPiece ? padded : text->data(); }
 };
 
 // A name's length and first 16 bytes in two words, so that short names
@@ -72,24 +73,44 @@ private:
 // Values are copied from the table: anything that changes the table, or
 // switches tables, must call forget().
 class tokenCache {
+    struct slot;
+
 public:
+    // Looks names up in one table. It holds what every lookup needs in plain
+    // values: kept in a loop's locals, they need no reload after each byte the
+    // loop stores, as members reached through a pointer would.
+    class reader {
+    public:
+        // The value of the keyword spelled name, or null.
+        const cachedValue* find(const char* name, std::size_t length) {
+            return find(packedName::of(name, length), name);
+        }
+        // The same for a name already packed.
+        const cachedValue* find(const packedName& packed, const char* name) {
+            const std::size_t length = packed.length;
+            slot& candidate = slots[packed.hash() & (slotCount - 1)];
+            if (candidate.generation == generation && candidate.name == packed &&
+                (length <= packedName::capacity ||
+                 std::memcmp(candidate.longName.data(), name, length) == 0)) {
+                return candidate.value.text != nullptr ? &candidate.value : nullptr;
+            }
+            return remember(candidate, packed, name, generation, *table);
+        }
+
+    private:
+        friend class tokenCache;
+        reader(slot* slots, std::uint64_t generation, const subsTable& table)
+            : slots(slots), generation(generation), table(&table) {}
+
+        slot* slots;
+        std::uint64_t generation;
+        const subsTable* table;
+    };
+
     tokenCache() : slots(slotCount) {}
 
-    // The value of the keyword spelled name, or null.
-    const cachedValue* find(const char* name, std::size_t length, const subsTable& table) {
-        return find(packedName::of(name, length), name, table);
-    }
-    // The same for a name already packed.
-    const cachedValue* find(const packedName& packed, const char* name, const subsTable& table) {
-        const std::size_t length = packed.length;
-        slot& candidate = slots[packed.hash() & (slotCount - 1)];
-        if (candidate.generation == generation && candidate.name == packed &&
-            (length <= packedName::capacity ||
-             std::memcmp(candidate.longName.data(), name, length) == 0)) {
-            return candidate.value.text != nullptr ? &candidate.value : nullptr;
-        }
-        return remember(candidate, packed, name, table);
-    }
+    // Valid until the next forget().
+    reader readerOf(const subsTable& table) { return {slots.data(), generation, table}; }
 
     void forget() { ++generation; }
 
@@ -98,14 +119,15 @@ private:
 
     struct slot {
         packedName name;
-        std::string longName;
-        cachedValue value;
         std::uint64_t generation = 0;
+        cachedValue value;
+        std::string longName;
     };
 
     // Kept out of the lookup that every token makes: a miss is rare.
-    [[gnu::noinline]] const cachedValue* remember(slot& candidate, const packedName& packed,
-                                                  const char* name, const subsTable& table) {
+    [[gnu::noinline]] static const cachedValue* remember(slot& candidate, const packedName& packed,
+                                                         const char* name, std::uint64_t generation,
+                                                         const subsTable& table) {
         candidate.name = packed;
         candidate.longName.assign(name, packed.length);
         candidate.generation = generation;
@@ -114,6 +136,7 @@ private:
         if (text == nullptr) {
             return nullptr;
         }
+        candidate.value.size = text->size();
         if (text->size() <= shortPiece) {
             std::memcpy(candidate.value.padded, text->data(), text->size());
         }
