@@ -32,7 +32,6 @@ textInput::textInput(std::string_view content, std::vector<char>& buffer, bool e
 }
 
 textInput::~textInput() {
-    ahead.reset();  // a read in hand ends before the file is closed
     if (file >= 0) {
         platformFile::closeFile(file);
     }
@@ -89,13 +88,6 @@ std::string_view textInput::completeLines() {
 // Reads more after the unfinished line, first moving it to the front and
 // growing the buffer when the line already fills it.
 bool textInput::fill() {
-    if (ahead) {
-        ahead->worker.wait();
-        if (ahead->count > 0 && end - begin <= aheadRoom) {
-            takeChunkRead();
-            return true;
-        }
-    }
     if (begin > 0) {
         std::memmove(buffer.data(), buffer.data() + begin, end - begin);
         end -= begin;
@@ -104,54 +96,16 @@ bool textInput::fill() {
     if (buffer.size() - end < chunkSize + spare) {
         buffer.resize(std::max(buffer.size() * 2, end + chunkSize + spare));
     }
-    long long count = 0;
-    if (ahead) {
-        count = ahead->count;
-        if (count > 0) {
-            std::memcpy(buffer.data() + end, ahead->chunk.data() + aheadRoom,
-                        static_cast<std::size_t>(count));
-        }
-    } else {
-        count = platformFile::readSome(file, buffer.data() + end, buffer.size() - end - spare);
-        // A file that fills a whole read is read ahead from then on.
-        if (count >= static_cast<long long>(chunkSize)) {
-            ahead = std::make_unique<readAhead>();
-        }
-    }
+    const long long count =
+        platformFile::readSome(file, buffer.data() + end, buffer.size() - end - spare);
     if (count < 0) {
         readError = true;
     } else if (count == 0) {
         atEnd = true;
     } else {
         end += static_cast<std::size_t>(count);
-        readAheadOnce();
     }
     return count > 0;
-}
-
-// The buffers trade places: the chunk read ahead, with the unfinished line
-// copied before it, becomes the buffer, and the next chunk is read into the
-// old one. Only the line is copied, not the chunk.
-void textInput::takeChunkRead() {
-    const std::size_t unfinished = end - begin;
-    char* const chunk = ahead->chunk.data() + aheadRoom;
-    std::memcpy(chunk - unfinished, buffer.data() + begin, unfinished);
-    buffer.swap(ahead->chunk);
-    begin = aheadRoom - unfinished;
-    end = aheadRoom + static_cast<std::size_t>(ahead->count);
-    readAheadOnce();
-}
-
-void textInput::readAheadOnce() {
-    if (!ahead) {
-        return;
-    }
-    if (ahead->chunk.size() < aheadRoom + chunkSize + spare) {
-        ahead->chunk.resize(aheadRoom + chunkSize + spare);
-    }
-    ahead->worker.post([this] {
-        ahead->count = platformFile::readSome(file, ahead->chunk.data() + aheadRoom, chunkSize);
-    });
 }
 
 textOutput::textOutput(const std::string& path, std::vector<char>& buffer)
@@ -173,41 +127,10 @@ bool textOutput::flush() {
         deliver(buffer.data(), used);
         used = 0;
     }
-    finishWriteBehind();
     return !writeError;
 }
 
-// A file's full buffer is written on a thread while the caller fills the
-// other one; the caller's buffer changes storage, not size.
-void textOutput::handOverBuffer() {
-    if (file < 0 || used == 0) {
-        flush();
-        return;
-    }
-    if (!behind) {
-        behind = std::make_unique<writeBehind>();
-        behind->data.resize(buffer.size());
-    }
-    finishWriteBehind();
-    if (!writeError) {
-        behind->data.swap(buffer);
-        behind->size = used;
-        behind->worker.post([this] {
-            behind->failed = !platformFile::writeAll(file, behind->data.data(), behind->size);
-        });
-    }
-    used = 0;
-}
-
-void textOutput::finishWriteBehind() {
-    if (behind) {
-        behind->worker.wait();
-        writeError = writeError || behind->failed;
-    }
-}
-
 void textOutput::deliver(const char* data, std::size_t size) {
-    finishWriteBehind();  // what is being written comes first
     if (writeError) {
         return;
     }
@@ -221,7 +144,7 @@ void textOutput::deliver(const char* data, std::size_t size) {
 }
 
 void textOutput::writeThrough(const char* data, std::size_t size) {
-    handOverBuffer();
+    flush();
     if (size < buffer.size()) {
         std::copy(data, data + size, buffer.data());
         used = size;

@@ -3,12 +3,10 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "expand/background_worker.h"
 #include "expand/platform_file.h"
 
 // Pieces up to this size are copied with one fixed-size move, which needs no
@@ -29,7 +27,7 @@ struct textLine {
 // Lines of any length are read whole: the buffer grows to hold them.
 class textInput {
 public:
-    // What one read asks for: a file of more is read ahead on a thread.
+    // What one read asks for, at the least.
     static constexpr std::size_t chunkSize = 256 * 1024;
 
     // The buffer is the caller's, so that one allocation serves many files.
@@ -63,18 +61,7 @@ public:
     bool failed() const { return readError; }
 
 private:
-    // The next chunk of a file, read on a thread while the last is expanded.
-    // It is read after room for the unfinished line of the last one.
-    struct readAhead {
-        std::vector<char> chunk;
-        long long count = 0;
-        backgroundWorker worker;  // declared last: ends before chunk goes
-    };
-    static constexpr std::size_t aheadRoom = 4096;
-
     bool fill();
-    void takeChunkRead();
-    void readAheadOnce();
 
     int file = -1;
     bool inMemory = false;
@@ -84,13 +71,11 @@ private:
     std::size_t scanned = 0;  // bytes after begin known to hold no line feed
     bool atEnd = false;
     bool readError = false;
-    std::unique_ptr<readAhead> ahead;
 };
 
 // Writes a file, or appends to a string in memory, through one large buffer.
 class textOutput {
 public:
-    // A file's output beyond this is written on a thread, a buffer at a time.
     static constexpr std::size_t bufferSize = 256 * 1024;
 
     // The buffer is the caller's, so that one allocation serves many files.
@@ -156,17 +141,7 @@ private:
             to[size - 1] = from[size - 1];
         }
     }
-    // A full buffer of a file, written on a thread while the next one fills.
-    struct writeBehind {
-        std::vector<char> data;
-        std::size_t size = 0;
-        bool failed = false;
-        backgroundWorker worker;  // declared last: ends before data goes
-    };
-
     void writeThrough(const char* data, std::size_t size);
-    void handOverBuffer();
-    void finishWriteBehind();
     void deliver(const char* data, std::size_t size);
 
     int file = -1;
@@ -176,5 +151,4 @@ private:
     std::vector<char>& buffer;
     std::size_t used = 0;
     bool writeError = false;
-    std::unique_ptr<writeBehind> behind;
 };

@@ -7,7 +7,7 @@
 
 #include "support/scratch_dir.h"
 
-// Files of more than one chunk are read ahead and written behind on a thread;
+// Files of more than one chunk are read and written a buffer at a time;
 // these sizes put the end of a file before, at and after the chunk edges.
 namespace {
 
@@ -79,7 +79,8 @@ INSTANTIATE_TEST_SUITE_P(sizes, largeFiles,
                                          textInput::chunkSize + 1, 3 * textInput::chunkSize,
                                          3 * textInput::chunkSize + 77, 2000000));
 
-// A failed write of a buffer written behind is reported like any other.
+// A write that fails after the buffer has filled many times over is still
+// reported when the output is flushed and closed.
 TEST(largeOutputs, reportAFullDevice) {
     std::vector<char> buffer;
     textOutput output("/dev/full", buffer);
