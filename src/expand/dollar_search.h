@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -24,3 +25,30 @@ inline const char* findDollar(const char* from, const char* end) {
 #endif
     return static_cast<const char*>(std::memchr(from, '$', static_cast<std::size_t>(end - from)));
 }
+
+// The dollar signs of 64 bytes at once, as bits (the first byte is the lowest
+// bit). Found before any token of the block is looked at, they let the tokens
+// be worked on side by side: finding each dollar sign only after the token
+// before it has been measured would make every token wait for the last one.
+namespace dollarBlock {
+
+constexpr std::size_t size = 64;
+
+inline std::uint64_t find(const char* block) {
+    std::uint64_t found = 0;
+#if defined(__SSE2__)
+    const __m128i dollar = _mm_set1_epi8('$');
+    for (std::size_t part = 0; part < size / 16; ++part) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * part));
+        const auto marks = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, dollar)));
+        found |= std::uint64_t{marks} << (16 * part);
+    }
+#else
+    for (std::size_t i = 0; i < size; ++i) {
+        found |= std::uint64_t{block[i] == '$'} << i;
+    }
+#endif
+    return found;
+}
+
+}  // namespace dollarBlock

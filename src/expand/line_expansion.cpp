@@ -183,9 +183,27 @@ template <typename Emit>
 const char* subsIter::forEachToken(const char* begin, const char* end, Emit emit) {
     tokenCache::reader cache = lookups.readerOf(currentSubs());
     const char* segment = begin;
-    const char* dollar = findByte(begin, end, '$');
+    const char* next = begin;  // where the next token may begin
+    const char* block = begin;
+    for (; end - block >= static_cast<std::ptrdiff_t>(dollarBlock::size);
+         block += dollarBlock::size) {
+        for (std::uint64_t dollars = dollarBlock::find(block); dollars != 0;
+             dollars &= dollars - 1) {
+            const char* dollar = block + __builtin_ctzll(dollars);
+            if (dollar < next) {
+                continue;  // inside the last token
+            }
+            const char* tokenEnd = nullptr;
+            if (const cachedValue* value = tokenAt(dollar, end, tokenEnd, cache);
+                value != nullptr) {
+                emit(segment, static_cast<std::size_t>(dollar - segment), *value);
+                segment = next = tokenEnd;
+            }
+        }
+    }
+    // The rest, shorter than a block.
+    const char* dollar = findByte(next > block ? next : block, end, '$');
     while (dollar != nullptr) {
-        const char* next = nullptr;
         if (const cachedValue* value = tokenAt(dollar, end, next, cache); value != nullptr) {
             emit(segment, static_cast<std::size_t>(dollar - segment), *value);
             segment = next;
