@@ -11,6 +11,14 @@ namespace {
 
 using namespace std::string_literals;
 
+std::string repeated(const std::string& text, std::size_t times) {
+    std::string result;
+    for (std::size_t i = 0; i < times; ++i) {
+        result += text;
+    }
+    return result;
+}
+
 struct bulkCase {
     std::string name;
     std::string input;
@@ -19,8 +27,9 @@ struct bulkCase {
 
 class bulkText : public testing::TestWithParam<bulkCase> {};
 
-// Each case is tried after lines of several lengths, so that its tokens fall
-// both near the end of the text and well before it.
+// Each case is tried after lines of every length up to beyond a block of 64
+// bytes, so that its tokens fall on every side of the block edges, both near
+// the end of the text and well before it.
 TEST_P(bulkText, expandsAsLineByLine) {
     const bulkCase& c = GetParam();
     const subsTable table = tableOf({{"A", "v"},
@@ -29,8 +38,9 @@ TEST_P(bulkText, expandsAsLineByLine) {
                                      {"ABCDEFGHIJKLMNOPQ", "17"},
                                      {"a b c d e f g h", "p15"},
                                      {"a b c d e f g h ", "p16"},
-                                     {"A\nA", "a name never spans lines"}});
-    for (const std::size_t padding : {0, 1, 15, 16, 17, 40}) {
+                                     {"A\nA", "a name never spans lines"},
+                                     {"X$A", "in"}});
+    for (std::size_t padding = 0; padding <= 140; ++padding) {
         const std::string before = std::string(padding, '.') + "\n";
         const std::string after = c.input.empty() || c.input.back() != '\n' ? "" : before;
         subsIter iter(table);
@@ -60,6 +70,13 @@ INSTANTIATE_TEST_SUITE_P(
                  "17\n"},
         bulkCase{"bytesBeyondAscii", "$A\xc3\xa9 $(A)\xff $\xc3(A)\n",
                  "v\xc3\xa9 v\xff $\xc3(A)\n"},
+        bulkCase{"dollarsInsideNames", "$(X$A)$(Y$A)$$A$(X$A\n", "in$(Yv)$v$(Xv\n"},
+        // The eleventh token begins in the first block of the line and ends
+        // after it, with a dollar sign of its name beyond the block.
+        bulkCase{"tokenAcrossTheLastBlockEdge", "x" + repeated("$(X$A)", 11),
+                 "x" + repeated("in", 11) + "\n"},
+        bulkCase{"tokenAcrossABlockEdge", "x" + repeated("$(X$A)", 11) + "\n",
+                 "x" + repeated("in", 11) + "\n"},
         bulkCase{"carriageReturns", "$A\r\n$(A\r)\r\n", "v\r\n$(A\r)\r\n"}),
     [](const testing::TestParamInfo<bulkCase>& info) { return info.param.name; });
 
