@@ -53,14 +53,20 @@ subsTable smallTable() {
     table.assign("DOMAIN", "example.org");
     table.assign("K", "$HOST");
     table.assign("LONG", std::string(300, 'v'));
+    // A name with a dollar sign: its token holds another token's start.
+    table.assign("A$K", "nested");
     return table;
+}
+
+bool hasDirectiveLine(std::string_view input) {
+    return input.substr(0, 2) == ">>" || input.find("\n>>") != std::string_view::npos;
 }
 
 // Text without tokens or directives comes out as it went in, each line
 // ended by a line feed.
 void checkPlainCopy(std::string_view input, const std::string& output) {
-    if (input.find('$') != std::string_view::npos || input.substr(0, 2) == ">>" ||
-        input.find("\n>>") != std::string_view::npos || output.size() >= outputCapacity) {
+    if (input.find('$') != std::string_view::npos || hasDirectiveLine(input) ||
+        output.size() >= outputCapacity) {
         return;
     }
     std::string expected(input);
@@ -68,6 +74,59 @@ void checkPlainCopy(std::string_view input, const std::string& output) {
         expected += '\n';
     }
     if (output != expected) {
+        std::abort();
+    }
+}
+
+// Text without directives or NUL bytes, expanded the slow way, a byte at a
+// time: the fast paths, which take many lines and bytes at once, must agree.
+std::string expandedSlowly(std::string_view input, const subsTable& table) {
+    std::string output;
+    std::size_t at = 0;
+    while (at < input.size()) {
+        if (input[at] != '$') {
+            output += input[at++];
+            continue;
+        }
+        std::size_t nameBegin = at + 1;
+        std::size_t nameEnd = nameBegin;
+        std::size_t tokenEnd = 0;
+        if (nameBegin < input.size() && input[nameBegin] == '(') {
+            nameEnd = ++nameBegin;
+            while (nameEnd < input.size() && input[nameEnd] != ')' && input[nameEnd] != '\n') {
+                ++nameEnd;
+            }
+            tokenEnd = nameEnd < input.size() && input[nameEnd] == ')' ? nameEnd + 1 : 0;
+        } else {
+            while (nameEnd < input.size() &&
+                   ((input[nameEnd] >= 'A' && input[nameEnd] <= 'Z') || input[nameEnd] == '_')) {
+                ++nameEnd;
+            }
+            tokenEnd = nameEnd;
+        }
+        const std::string* value =
+            tokenEnd == 0 ? nullptr
+                          : table.find(std::string(input.substr(nameBegin, nameEnd - nameBegin)));
+        if (value == nullptr) {
+            output += input[at++];
+            continue;
+        }
+        output += *value;
+        at = tokenEnd;
+    }
+    if (!input.empty() && input.back() != '\n') {
+        output += '\n';
+    }
+    return output;
+}
+
+void checkAgainstSlowExpansion(std::string_view input, const std::string& output,
+                               const subsTable& table) {
+    if (hasDirectiveLine(input) || input.find('\0') != std::string_view::npos ||
+        output.size() >= outputCapacity) {
+        return;
+    }
+    if (output != expandedSlowly(input, table)) {
         std::abort();
     }
 }
@@ -96,5 +155,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     iter.expandStream(includes.templateName, in, out);
     out.close();
     checkPlainCopy(input, output);
+    checkAgainstSlowExpansion(input, output, table);
     return 0;
 }
