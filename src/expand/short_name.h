@@ -28,8 +28,10 @@ inline bool pack(const char* name, bool parenthesized, packedName& packed) {
                                                                 0xff, 0xff, 0xff, 0xff, 0xff, 0xff,
                                                                 0xff, 0xff, 0xff, 0xff};
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(name));
-    const __m128i upper = _mm_and_si128(_mm_cmpgt_epi8(bytes, _mm_set1_epi8('A' - 1)),
-                                        _mm_cmplt_epi8(bytes, _mm_set1_epi8('Z' + 1)));
+    // Moved to the bottom of the signed range, 'A' to 'Z' take one comparison.
+    const __m128i upper =
+        _mm_cmplt_epi8(_mm_add_epi8(bytes, _mm_set1_epi8(static_cast<char>(0x80 - 'A'))),
+                       _mm_set1_epi8(static_cast<char>(0x80 + 26)));
     const __m128i nameCharacters = _mm_or_si128(upper, _mm_cmpeq_epi8(bytes, _mm_set1_epi8('_')));
     const __m128i parentheses = _mm_cmpeq_epi8(bytes, _mm_set1_epi8(')'));
     const __m128i closing = _mm_or_si128(parentheses, _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')));

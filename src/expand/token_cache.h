@@ -47,13 +47,10 @@ struct packedName {
         return packed;
     }
 
-    // The high bits of one product: enough to spread a template's few names,
-    // and short, as every token waits for it. The length is left out: names
-    // of the same first 16 bytes and different lengths are long and rare.
-    std::size_t hash() const {
-        const std::uint64_t mixed = (first ^ (second >> 29 | second << 35)) * 0x9e3779b97f4a7c15u;
-        return static_cast<std::size_t>(mixed >> 40);
-    }
+    // One product, whose top bits spread a template's few names well enough:
+    // short, as every token waits for it. The length is left out: names of
+    // the same first 16 bytes and different lengths are long and rare.
+    std::uint64_t hash() const { return (first ^ second) * 0x9e3779b97f4a7c15u; }
 
     bool operator==(const packedName& other) const {
         return first == other.first && second == other.second && length == other.length;
@@ -88,7 +85,7 @@ public:
         // The same for a name already packed.
         const cachedValue* find(const packedName& packed, const char* name) {
             const std::size_t length = packed.length;
-            slot& candidate = slots[packed.hash() & (slotCount - 1)];
+            slot& candidate = slots[packed.hash() >> (64 - slotBits)];
             if (candidate.generation == generation && candidate.name == packed &&
                 (length <= packedName::capacity ||
                  std::memcmp(candidate.longName.data(), name, length) == 0)) {
@@ -115,9 +112,11 @@ public:
     void forget() { ++generation; }
 
 private:
-    static constexpr std::size_t slotCount = 1024;
+    static constexpr unsigned slotBits = 10;
+    static constexpr std::size_t slotCount = std::size_t{1} << slotBits;
 
-    struct slot {
+    // A slot takes whole cache lines, its name and value in the first.
+    struct alignas(64) slot {
         packedName name;
         std::uint64_t generation = 0;
         cachedValue value;
