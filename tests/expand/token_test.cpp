@@ -51,6 +51,13 @@ INSTANTIATE_TEST_SUITE_P(
         tokenCase{"$ABCXEFGHIJKLMNOPQ $ABCDEFGHIJKLMNOPQ",
                   {{"ABCDEFGHIJKLMNOPQ", "2"}},
                   "$ABCXEFGHIJKLMNOPQ 2"},
+        // Names made to share a slot of the lookup cache, taking turns there.
+        tokenCase{"$AAAAAAAABBBBBBB $BBBBBBBAAAAAAAA $AAAAAAAABBBBBBB $(bbbbbbbaaaaaaaa)",
+                  {{"AAAAAAAABBBBBBB", "1"}, {"BBBBBBBAAAAAAAA", "2"}},
+                  "1 2 1 2"},
+        tokenCase{"$ABCDEFGHABCDEFGH $IJKLMNOPIJKLMNOP $ABCDEFGHABCDEFGH",
+                  {{"ABCDEFGHABCDEFGH", "1"}, {"IJKLMNOPIJKLMNOP", "2"}},
+                  "1 2 1"},
         tokenCase{"a$A\0$A\0b"s, {{"A", "x"}}, "ax\0$A\0b"s}));
 
 struct lineCase {
