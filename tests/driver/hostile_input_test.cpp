@@ -11,6 +11,7 @@
 
 #include "events/text.h"
 #include "expand/subs_iter.h"
+#include "support/repeated_text.h"
 #include "support/run_tool.h"
 #include "support/scratch_dir.h"
 
@@ -67,15 +68,6 @@ std::string readLarge(const fs::path& file) {
     in.seekg(0);
     in.read(content.data(), static_cast<std::streamsize>(content.size()));
     return content;
-}
-
-std::string repeated(const std::string& piece, std::size_t count) {
-    std::string text;
-    text.reserve(piece.size() * count);
-    for (std::size_t i = 0; i < count; ++i) {
-        text += piece;
-    }
-    return text;
 }
 
 TEST(HostileInput, BinaryTemplateIsCopiedByteForByte) {

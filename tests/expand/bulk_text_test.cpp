@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "expansion_harness.h"
+#include "support/repeated_text.h"
 #include "support/run_tool.h"
 #include "support/scratch_dir.h"
 
@@ -10,14 +11,6 @@
 namespace {
 
 using namespace std::string_literals;
-
-std::string repeated(const std::string& text, std::size_t times) {
-    std::string result;
-    for (std::size_t i = 0; i < times; ++i) {
-        result += text;
-    }
-    return result;
-}
 
 struct bulkCase {
     std::string name;

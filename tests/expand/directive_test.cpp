@@ -2,6 +2,7 @@
 
 #include "events/text.h"
 #include "expansion_harness.h"
+#include "support/repeated_text.h"
 #include "support/scratch_dir.h"
 
 namespace {
@@ -148,16 +149,8 @@ TEST_P(includeFiles, expandInPlace) {
     EXPECT_EQ(result.errors, expectedErrors);
 }
 
-std::string repeated(const std::string& text, int times) {
-    std::string result;
-    for (int i = 0; i < times; ++i) {
-        result += text;
-    }
-    return result;
-}
-
 std::string dotPath(int depth) {
-    return repeated("./", depth) + "x";
+    return repeated("./", static_cast<std::size_t>(depth)) + "x";
 }
 
 INSTANTIATE_TEST_SUITE_P(

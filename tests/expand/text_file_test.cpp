@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -59,8 +61,9 @@ TEST_P(largeFiles, areWrittenWhole) {
         // Pieces of every kind: short, padded, longer than the buffer.
         const std::size_t pieces[] = {1, 5, 31, 1000, textOutput::bufferSize + 3, 70000};
         for (std::size_t at = 0, next = 0; at < content.size(); ++next) {
-            const std::size_t size = std::min(pieces[next % 6], content.size() - at);
-            if (size <= 32 && content.size() - at >= 32) {
+            const std::size_t size =
+                std::min(pieces[next % std::size(pieces)], content.size() - at);
+            if (size <= shortPiece && content.size() - at >= shortPiece) {
                 output.writePadded(content.data() + at, size);
             } else {
                 output.write(content.data() + at, size);
