@@ -15,15 +15,17 @@ add_library(fillwright_test_support STATIC
     ${CMAKE_SOURCE_DIR}/tests/support/native_line_ends.cpp
     ${CMAKE_SOURCE_DIR}/tests/support/run_tool_${FILLWRIGHT_PLATFORM}.cpp)
 target_include_directories(fillwright_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests)
-target_link_libraries(fillwright_test_support PUBLIC fillwright_core ${FILLWRIGHT_GTEST})
+target_link_libraries(fillwright_test_support PUBLIC fillwright_events ${FILLWRIGHT_GTEST}
+                      PRIVATE fillwright_warnings)
 target_compile_definitions(fillwright_test_support PUBLIC
     FILLWRIGHT_TOOL="$<TARGET_FILE_NAME:fillwright>")
 
-# One test binary per subsystem, run once as one CTest entry: a Wine start
+# One test binary per folder, linking that folder's library, run once as one CTest entry: a Wine start
 # costs about a second, so cases are not run one process each.
 function(fillwright_test_suite name)
     add_executable(${name}_tests ${ARGN})
-    target_link_libraries(${name}_tests PRIVATE fillwright_test_support)
+    target_link_libraries(${name}_tests PRIVATE fillwright_${name} fillwright_test_support
+                          fillwright_warnings)
     add_dependencies(${name}_tests fillwright)
     add_test(NAME ${name} COMMAND ${name}_tests --gtest_brief=1
              WORKING_DIRECTORY ${CMAKE_BINARY_DIR})

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/subs_table.h"
+#include "table/subs_table.h"
 #include "net/adapter_list.h"
 
 // What the built-in keywords are derived from, besides the table itself.

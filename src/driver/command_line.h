@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/subs_table.h"
+#include "table/subs_table.h"
 
 struct commandLine {
     std::vector<std::string> positional;

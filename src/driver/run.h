@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/subs_table.h"
+#include "table/subs_table.h"
 
 // "FQDN", "HOST" or "IPaddr", as the optional third argument chooses; an
 // unknown selector is reported and gives "FQDN".

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "dir/dir_iterator.h"
-#include "driver/subs_table.h"
-#include "expand/text_file.h"
+#include "table/subs_table.h"
+#include "io/text_file.h"
 #include "expand/token_cache.h"
 
 // The walker of a run: every template (a file whose name ends in ".pre") is

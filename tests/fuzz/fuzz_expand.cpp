@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/subs_table.h"
+#include "table/subs_table.h"
 #include "expand/subs_iter.h"
-#include "expand/text_file.h"
+#include "io/text_file.h"
 #include "fuzz/fuzz_support.h"
 
 // Each input is expanded as a template in a scratch directory that holds a

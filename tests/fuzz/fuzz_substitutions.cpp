@@ -5,7 +5,7 @@
 #include <fstream>
 #include <string>
 
-#include "driver/subs_table.h"
+#include "table/subs_table.h"
 #include "fuzz/fuzz_support.h"
 
 // Each input is written to a file and read as a substitutions file.

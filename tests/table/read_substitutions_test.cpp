@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "driver/subs_table.h"
+#include "table/subs_table.h"
 #include "support/scratch_dir.h"
 
 namespace {

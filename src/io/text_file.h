@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "expand/platform_file.h"
+#include "io/platform_file.h"
 
 // Pieces up to this size are copied with one fixed-size move, which needs no
 // branch on the size. A textInput keeps this many readable bytes after its

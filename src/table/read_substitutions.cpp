@@ -3,9 +3,9 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/subs_table.h"
+#include "table/subs_table.h"
 #include "events/text.h"
-#include "expand/text_file.h"
+#include "io/text_file.h"
 
 namespace {
 

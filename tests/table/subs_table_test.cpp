@@ -1,4 +1,4 @@
-#include "driver/subs_table.h"
+#include "table/subs_table.h"
 
 #include <gtest/gtest.h>
 

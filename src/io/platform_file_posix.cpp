@@ -4,7 +4,7 @@
 
 #include <cerrno>
 
-#include "expand/platform_file.h"
+#include "io/platform_file.h"
 
 namespace platformFile {
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "expand/platform_file.h"
+#include "io/platform_file.h"
 
 namespace platformFile {
 

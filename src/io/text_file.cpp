@@ -1,9 +1,9 @@
-#include "expand/text_file.h"
+#include "io/text_file.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "expand/platform_file.h"
+#include "io/platform_file.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "expand/text_file.h"
+#include "io/text_file.h"
 
 #include <gtest/gtest.h>
 
