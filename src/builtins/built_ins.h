@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "table/subs_table.h"
 #include "net/adapter_list.h"
+#include "table/subs_table.h"
 
 // What the built-in keywords are derived from, besides the table itself.
 struct machineFacts {

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "dir/dir_iterator.h"
-#include "table/subs_table.h"
-#include "io/text_file.h"
 #include "expand/token_cache.h"
+#include "io/text_file.h"
+#include "table/subs_table.h"
 
 // The walker of a run: every template (a file whose name ends in ".pre") is
 // expanded into the file of the same path without that ending. Keyword

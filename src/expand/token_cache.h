@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "table/subs_table.h"
 #include "io/text_file.h"
+#include "table/subs_table.h"
 
 // A keyword's value as the cache hands it out: a short value also as a copy
 // with padding after it, so that it can be written with one fixed-size move.

@@ -3,9 +3,9 @@
 #include <string_view>
 #include <vector>
 
-#include "table/subs_table.h"
 #include "events/text.h"
 #include "io/text_file.h"
+#include "table/subs_table.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <string_view>
 #include <vector>
 
-#include "table/subs_table.h"
 #include "expand/subs_iter.h"
-#include "io/text_file.h"
 #include "fuzz/fuzz_support.h"
+#include "io/text_file.h"
+#include "table/subs_table.h"
 
 // Each input is expanded as a template in a scratch directory that holds a
 // few files to include, among them a cycle and a nested pair.

@@ -5,8 +5,8 @@
 #include <fstream>
 #include <string>
 
-#include "table/subs_table.h"
 #include "fuzz/fuzz_support.h"
+#include "table/subs_table.h"
 
 // Each input is written to a file and read as a substitutions file.
 namespace {

@@ -2,8 +2,8 @@
 
 #include <map>
 
-#include "table/subs_table.h"
 #include "support/scratch_dir.h"
+#include "table/subs_table.h"
 
 namespace {
 
