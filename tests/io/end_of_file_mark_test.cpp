@@ -24,14 +24,8 @@ const std::string lfLines = repeated("line\n", 100000);
 const std::string pastAChunk(textInput::chunkSize + 100, 'x');
 
 const markCase cases[] = {
-    {"no mark", "a\r\nb", "a\nb", false},
     {"mark as the last byte", "a\r\nb\x1a", "a\nb", false},
-    {"mark alone", "\x1a", "", false},
     {"two marks", "\x1a\x1a", "", true},
-    {"mark first",
-     "\x1a"
-     "rest\r\n",
-     "", true},
     {"mark after CR LF lines",
      "a\r\n\x1a"
      "b\r\n",
