@@ -4,6 +4,7 @@
 
 #include "events/text.h"
 #include "expand/subs_iter.h"
+#include "io/byte_order_mark.h"
 
 namespace {
 
@@ -89,7 +90,7 @@ bool subsIter::include(std::string_view name, textOutput& out) {
         return true;
     }
     const std::string& thisFile = filenames.back();
-    const std::size_t end = thisFile.find_last_of("\\/");
+    const std::size_t end = thisFile.find_last_of(platformFile::pathSeparators);
     std::string newFile(name);
     if (end != std::string::npos) {
         newFile.insert(0, thisFile, 0, end + 1);
@@ -115,6 +116,12 @@ bool subsIter::include(std::string_view name, textOutput& out) {
                   << " newFile = " << quoted(newFile) << std::endl
                   << " name = " << quoted(std::string(name)) << std::endl
                   << " end = " << shownPosition(end) << std::endl;
+        return true;
+    }
+    // A mark in the middle of the output would be garbage there: it is left out.
+    if (isUtf16(takeByteOrderMark(input))) {
+        std::cerr << "Include file " << quoted(newFile)
+                  << " is UTF-16 text; save it as UTF-8 or ANSI; directive ignored" << std::endl;
         return true;
     }
     if (!expandStream(newFile, input, out)) {

@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "events/text.h"
+#include "io/byte_order_mark.h"
 
 namespace {
 
@@ -36,12 +37,22 @@ bool subsIter::processFile(const std::string& path, int /*depth*/) {
         std::cerr << "Cannot open " << quoted(path) << " for input" << std::endl;
         return true;
     }
+    const byteOrderMark mark = takeByteOrderMark(input);
+    if (isUtf16(mark)) {
+        std::cerr << "Template " << quoted(path) << " is UTF-16 text; save it as UTF-8 or ANSI"
+                  << std::endl;
+        return true;
+    }
     // Opened only now: a template that cannot be read leaves an earlier
     // run's output as it was.
     textOutput output(outputName, outBuffer);
     if (!output.isOpen()) {
         std::cerr << "Cannot open " << quoted(outputName) << " for output" << std::endl;
         return true;
+    }
+    // The output is in the template's encoding.
+    if (mark == byteOrderMark::utf8) {
+        output.write(utf8ByteOrderMark);
     }
     const bool expanded = expandStream(path, input, output);
     const bool written = output.close();
@@ -55,5 +66,10 @@ bool subsIter::expandStream(const std::string& name, textInput& in, textOutput& 
     filenames.push_back(name);
     const bool expanded = processStream(in, out);
     filenames.pop_back();
+    if (in.stoppedAtEndOfFileMark()) {
+        std::cerr << "Reading " << quoted(name)
+                  << " stopped at a Ctrl-Z byte (0x1A) before the end of the file" << std::endl;
+        return false;
+    }
     return expanded;
 }

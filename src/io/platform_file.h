@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 // The platform's files, by descriptor. Every file is opened with sharing that
@@ -11,6 +12,10 @@ namespace platformFile {
 // Whether the CR of a CR LF line end reaches the reader (POSIX), rather than
 // being taken as part of the line end by the text mode (Windows).
 extern const bool lineEndCarriageReturnsKept;
+
+// The characters that end a directory's name in a path. On POSIX a
+// backslash is an ordinary character of a name.
+extern const char pathSeparators[];
 
 // What a reader may open. Templates and includes come from trees that others
 // can write to: a FIFO there would block the run and a device such as
@@ -23,6 +28,13 @@ int openForReading(const std::string& path, readable accepted);
 int openForWriting(const std::string& path);
 // Bytes read, 0 at end of file, -1 on a read error.
 long long readSome(int file, char* buffer, std::size_t size);
+// Whether reading reached its end early, at a Ctrl-Z (0x1A) byte before the
+// last byte of a regular file: text mode on Windows takes that byte for the
+// end of the file, and the rest is lost. bytesRead is what readSome gave in
+// all. A Ctrl-Z as the last byte is the old end-of-file mark and counts as
+// the end. Moves the file's position: for use once reading is done. Always
+// false where files are read as bytes.
+bool stoppedAtEndOfFileMark(int file, std::uint64_t bytesRead);
 // False when not every byte could be written.
 bool writeAll(int file, const char* data, std::size_t size);
 // False when closing reports an error (for example a delayed write failure).

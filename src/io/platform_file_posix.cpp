@@ -9,6 +9,7 @@
 namespace platformFile {
 
 const bool lineEndCarriageReturnsKept = true;
+const char pathSeparators[] = "/";
 
 namespace {
 
@@ -64,6 +65,10 @@ long long readSome(int file, char* buffer, std::size_t size) {
             return count;
         }
     }
+}
+
+bool stoppedAtEndOfFileMark(int /*file*/, std::uint64_t /*bytesRead*/) {
+    return false;
 }
 
 bool writeAll(int file, const char* data, std::size_t size) {

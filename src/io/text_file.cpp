@@ -85,6 +85,13 @@ std::string_view textInput::completeLines() {
     }
 }
 
+std::string_view textInput::peek(std::size_t count) {
+    while (end - begin < count && !atEnd && !readError && isOpen()) {
+        fill();
+    }
+    return {buffer.data() + begin, std::min(count, end - begin)};
+}
+
 // Reads more after the unfinished line, first moving it to the front and
 // growing the buffer when the line already fills it.
 bool textInput::fill() {
@@ -102,8 +109,10 @@ bool textInput::fill() {
         readError = true;
     } else if (count == 0) {
         atEnd = true;
+        stoppedAtMark = platformFile::stoppedAtEndOfFileMark(file, bytesRead);
     } else {
         end += static_cast<std::size_t>(count);
+        bytesRead += static_cast<std::uint64_t>(count);
     }
     return count > 0;
 }

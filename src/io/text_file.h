@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -59,6 +60,12 @@ public:
     }
     // A read error, as opposed to the end of the input.
     bool failed() const { return readError; }
+    // The input ended at a Ctrl-Z before the end of the file (see
+    // platformFile::stoppedAtEndOfFileMark); the rest was never read.
+    bool stoppedAtEndOfFileMark() const { return stoppedAtMark; }
+    // Up to count of the bytes not yet handed out, reading more when fewer
+    // are buffered; fewer only at the end of the input or after a read error.
+    std::string_view peek(std::size_t count);
 
 private:
     bool fill();
@@ -71,6 +78,8 @@ private:
     std::size_t scanned = 0;  // bytes after begin known to hold no line feed
     bool atEnd = false;
     bool readError = false;
+    std::uint64_t bytesRead = 0;
+    bool stoppedAtMark = false;
 };
 
 // Writes a file, or appends to a string in memory, through one large buffer.

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "events/text.h"
+#include "io/byte_order_mark.h"
 #include "io/text_file.h"
 #include "table/subs_table.h"
 
@@ -42,8 +43,17 @@ void readSubstitutions(subsTable& table, const std::string& path) {
     std::vector<char> buffer;
     // The administrator names this file, and may name a pipe such as /dev/stdin.
     textInput input(path, buffer, platformFile::readable::anyButDirectories);
+    if (isUtf16(takeByteOrderMark(input))) {
+        std::cerr << "Substitutions file " << quoted(path)
+                  << " is UTF-16 text; save it as UTF-8 or ANSI" << std::endl;
+        return;
+    }
     textLine line;
     while (input.readLine(line)) {
         applyLine(table, lineText(line, input.keepsLineEndCarriageReturns()));
+    }
+    if (input.stoppedAtEndOfFileMark()) {
+        std::cerr << "Reading " << quoted(path)
+                  << " stopped at a Ctrl-Z byte (0x1A) before the end of the file" << std::endl;
     }
 }
