@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "events/text.h"
+#include "expand/refusal_messages.h"
 #include "expand/subs_iter.h"
 
 namespace {
@@ -55,8 +56,13 @@ void subsIter::setKeyword(std::string_view keyword, std::string_view value) {
                   << keywordValueLimit << " bytes; directive ignored" << std::endl;
         return;
     }
-    std::string expanded = expandValue(value);
-    getLocalSubs().entry(std::string(keyword)) = std::move(expanded);
+    const std::string name(keyword);
+    if (!tableRoom.allows(currentSubs(), name, length)) {
+        std::cerr << "Keyword " << quoted(name) << " would make the table larger than "
+                  << tableBudget::limit << " bytes; directive ignored" << std::endl;
+        return;
+    }
+    tableRoom.assign(getLocalSubs(), name, expandValue(value));
     lookups.forget();
 }
 
@@ -105,6 +111,10 @@ bool subsIter::include(std::string_view name, textOutput& out) {
                   << " deep; directive ignored" << std::endl;
         return true;
     }
+    if (guard.limitReached()) {
+        reportRefusedInclude(newFile, includeGuard::verdict::tooMany);
+        return true;
+    }
     if (includeBuffers.size() < depth) {
         includeBuffers.resize(depth);
     }
@@ -115,6 +125,11 @@ bool subsIter::include(std::string_view name, textOutput& out) {
                   << " newFile = " << quoted(newFile) << std::endl
                   << " name = " << quoted(std::string(name)) << std::endl
                   << " end = " << shownPosition(end) << std::endl;
+        return true;
+    }
+    if (const auto verdict = guard.admit(input.identity());
+        verdict != includeGuard::verdict::allowed) {
+        reportRefusedInclude(newFile, verdict);
         return true;
     }
     if (!expandStream(newFile, input, out)) {

@@ -7,6 +7,14 @@
 
 namespace {
 
+std::optional<fileIdentity> identityOf(int file) {
+    fileIdentity identity;
+    if (file < 0 || !platformFile::identifyOpen(file, identity)) {
+        return std::nullopt;
+    }
+    return identity;
+}
+
 // The byte after the data (room for a NUL after a last line without a line
 // feed) and the bytes that short copies may read beyond it.
 constexpr std::size_t spare = 1 + shortPiece;
@@ -29,6 +37,10 @@ textInput::textInput(std::string_view content, std::vector<char>& buffer, bool e
       readError(endsInReadError) {
     buffer.assign(content.begin(), content.end());
     buffer.resize(content.size() + spare, '\0');
+}
+
+std::optional<fileIdentity> textInput::identity() const {
+    return identityOf(file);
 }
 
 textInput::~textInput() {
@@ -108,8 +120,10 @@ bool textInput::fill() {
     return count > 0;
 }
 
-textOutput::textOutput(const std::string& path, std::vector<char>& buffer)
-    : file(platformFile::openForWriting(path)), buffer(buffer) {
+textOutput::textOutput(const std::string& path, std::vector<char>& buffer,
+                       const std::optional<fileIdentity>& keep)
+    : buffer(buffer) {
+    file = platformFile::openForWriting(path, refused, keep ? &*keep : nullptr);
     if (buffer.size() < bufferSize) {
         buffer.resize(bufferSize);
     }
@@ -117,6 +131,10 @@ textOutput::textOutput(const std::string& path, std::vector<char>& buffer)
 
 textOutput::textOutput(std::string& sink, std::size_t capacity)
     : sink(&sink), sinkCapacity(capacity), ownBuffer(bufferSize), buffer(ownBuffer) {}
+
+std::optional<fileIdentity> textOutput::identity() const {
+    return identityOf(file);
+}
 
 textOutput::~textOutput() {
     close();

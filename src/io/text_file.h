@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,6 +42,8 @@ public:
     ~textInput();
 
     bool isOpen() const { return file >= 0 || inMemory; }
+    // The file read; none for text in memory or when the system cannot tell.
+    std::optional<fileIdentity> identity() const;
     // Whether the CR of a CR LF line end is still in the lines read: always
     // for text in memory, and for files where they are read as bytes.
     bool keepsLineEndCarriageReturns() const {
@@ -79,7 +82,9 @@ public:
     static constexpr std::size_t bufferSize = 256 * 1024;
 
     // The buffer is the caller's, so that one allocation serves many files.
-    textOutput(const std::string& path, std::vector<char>& buffer);
+    // The file keep names is never truncated (platformFile::openForWriting).
+    textOutput(const std::string& path, std::vector<char>& buffer,
+               const std::optional<fileIdentity>& keep = std::nullopt);
     // Appends to sink; writes beyond capacity fail, as on a full disk.
     explicit textOutput(std::string& sink, std::size_t capacity = std::string::npos);
     textOutput(const textOutput&) = delete;
@@ -87,6 +92,10 @@ public:
     ~textOutput();
 
     bool isOpen() const { return file >= 0 || sink != nullptr; }
+    // Why the file was not opened.
+    platformFile::writeRefusal refusal() const { return refused; }
+    // The file written; none for a string in memory or when the system cannot tell.
+    std::optional<fileIdentity> identity() const;
     void write(const char* data, std::size_t size) {
         if (size <= buffer.size() - used) {
             copyBytes(buffer.data() + used, data, size);
@@ -151,4 +160,5 @@ private:
     std::vector<char>& buffer;
     std::size_t used = 0;
     bool writeError = false;
+    platformFile::writeRefusal refused = platformFile::writeRefusal::none;
 };
