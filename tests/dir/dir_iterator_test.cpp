@@ -167,6 +167,38 @@ TEST(DirIterator, LinksBackToAnAncestorAreNotEnteredOtherLinksAreFollowed) {
                      "dir " + dir.at("d/there") + " 0", "file " + dir.at("d/sub/a") + " 1",
                      "file " + dir.at("d/there/b") + " 1"}));
 }
+
+// Two links in each directory to the next would take 2^levels walks.
+TEST(DirIterator, EachDirectoryIsWalkedOnceWhateverLinksLeadToIt) {
+    constexpr int levels = 12;
+    scratchDir dir;
+    for (int i = 0; i <= levels; ++i) {
+        dir.write("d/n" + std::to_string(i) + "/file", "");
+    }
+    for (int i = 0; i < levels; ++i) {
+        for (const char* name : {"/a", "/b"}) {
+            std::filesystem::create_directory_symlink(
+                "../n" + std::to_string(i + 1), dir.path() / ("d/n" + std::to_string(i) + name));
+        }
+    }
+    recordingWalker walker(true);
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(walker.walk(dir.at("d"), 0));
+    const std::string messages = testing::internal::GetCapturedStderr();
+    std::size_t files = 0;
+    for (const std::string& call : walker.calls) {
+        files += call.rfind("file ", 0) == 0 ? 1 : 0;
+    }
+    EXPECT_EQ(files, levels + 1u);
+    // Every way in but the first: the directories themselves and the links.
+    const std::string reason = ": it was walked already\n";
+    std::size_t refused = 0;
+    for (std::size_t at = 0; (at = messages.find(reason, at)) != std::string::npos; ++at) {
+        ++refused;
+    }
+    EXPECT_EQ(refused, 2u * levels);
+    EXPECT_EQ(std::count(messages.begin(), messages.end(), '\n'), 2 * levels) << messages;
+}
 #endif
 
 }  // namespace

@@ -21,6 +21,7 @@
 #ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -368,6 +369,34 @@ TEST(HostileInput, OutputsThatCannotBeWrittenAreReported) {
         EXPECT_EQ(result.standardError, "Failed to process \"tree/full.pre\" correctly\n");
         tree.expectInnocentExpanded();
     }
+}
+
+// A reader of the messages that went away (a pipe into `head`) must not end
+// the run half way: the outputs are all written whole.
+TEST(HostileInput, StandardErrorWithoutReaderDoesNotEndTheRun) {
+    hostileTree tree;
+    const std::string text = repeated("$HOST and some more text\n", 20000);
+    tree.dir.write("tree/big.pre", text + ">>bad directive\n" + text);
+    int messages[2];
+    ASSERT_EQ(::pipe(messages), 0);
+    ::close(messages[0]);
+    const std::string program = toolPath().string();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::dup2(messages[1], 2) < 0 || ::chdir(tree.dir.path().c_str()) != 0) {
+            ::_exit(127);
+        }
+        ::execl(program.c_str(), program.c_str(), "tree", "subs", fixedMachine[0].c_str(),
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(messages[1]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    const std::string expanded = repeated("alpha and some more text\n", 20000);
+    EXPECT_TRUE(tree.dir.read("tree/big") == expanded + expanded);
+    tree.expectInnocentExpanded();
 }
 
 // The substitutions file is the administrator's own choice, and may be a pipe.
