@@ -26,11 +26,16 @@ int openForReading(const std::string& path, readable accepted);
 // device or FIFO is no file to fill.
 enum class writeRefusal { none, cannotOpen, symbolicLink, notRegularFile, sameFile };
 
+struct writeOpening {
+    int file = -1;  // -1 when nothing was opened
+    writeRefusal refusal = writeRefusal::none;
+    fileIdentity identity;  // of the file opened
+};
+
 // Creates the file, or opens a regular file that is not reached through a
 // link as its last name and truncates it. The file `keep` names, when given,
-// is not truncated. -1, with the reason, when nothing was opened.
-int openForWriting(const std::string& path, writeRefusal& refusal,
-                   const fileIdentity* keep = nullptr);
+// is not truncated.
+writeOpening openForWriting(const std::string& path, const fileIdentity* keep = nullptr);
 // Bytes read, 0 at end of file, -1 on a read error.
 long long readSome(int file, char* buffer, std::size_t size);
 // False when not every byte could be written.

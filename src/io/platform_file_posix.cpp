@@ -69,10 +69,12 @@ writeRefusal refusalBeforeOpening(const std::string& path) {
 
 }  // namespace
 
-int openForWriting(const std::string& path, writeRefusal& refusal, const fileIdentity* keep) {
+writeOpening openForWriting(const std::string& path, const fileIdentity* keep) {
+    writeOpening opening;
+    writeRefusal& refusal = opening.refusal;
     refusal = refusalBeforeOpening(path);
     if (refusal != writeRefusal::none) {
-        return -1;
+        return opening;
     }
     // Not truncated yet: what was opened is checked first, since the name may
     // have been swapped since. A link as the last name fails to open; a FIFO
@@ -82,7 +84,7 @@ int openForWriting(const std::string& path, writeRefusal& refusal, const fileIde
     if (file < 0) {
         // ELOOP: the name has become a link since it was checked.
         refusal = errno == ELOOP ? writeRefusal::symbolicLink : writeRefusal::cannotOpen;
-        return -1;
+        return opening;
     }
     struct stat status {};
     if (::fstat(file, &status) != 0) {
@@ -96,9 +98,11 @@ int openForWriting(const std::string& path, writeRefusal& refusal, const fileIde
     }
     if (refusal != writeRefusal::none) {
         ::close(file);
-        return -1;
+        return opening;
     }
-    return file;
+    opening.file = file;
+    opening.identity = identityOf(status);
+    return opening;
 }
 
 bool identifyPath(const std::string& path, fileIdentity& identity) {

@@ -52,7 +52,7 @@ bool isLink(HANDLE handle) {
            IsReparseTagNameSurrogate(tag.ReparseTag);
 }
 
-writeRefusal refusalOf(HANDLE handle, const fileIdentity* keep) {
+writeRefusal refusalOf(HANDLE handle, const fileIdentity* keep, fileIdentity& identity) {
     // Device names such as NUL or CON open a device in any directory.
     if (GetFileType(handle) != FILE_TYPE_DISK) {
         return writeRefusal::notRegularFile;
@@ -67,15 +67,15 @@ writeRefusal refusalOf(HANDLE handle, const fileIdentity* keep) {
     if ((information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return writeRefusal::notRegularFile;
     }
-    if (keep != nullptr && identityOf(information) == *keep) {
-        return writeRefusal::sameFile;
-    }
-    return writeRefusal::none;
+    identity = identityOf(information);
+    return keep != nullptr && identity == *keep ? writeRefusal::sameFile : writeRefusal::none;
 }
 
 }  // namespace
 
-int openForWriting(const std::string& path, writeRefusal& refusal, const fileIdentity* keep) {
+writeOpening openForWriting(const std::string& path, const fileIdentity* keep) {
+    writeOpening opening;
+    writeRefusal& refusal = opening.refusal;
     // The link itself is opened, not what it leads to, and nothing is
     // truncated until what was opened has been checked.
     HANDLE handle =
@@ -83,23 +83,23 @@ int openForWriting(const std::string& path, writeRefusal& refusal, const fileIde
                     OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         refusal = writeRefusal::cannotOpen;
-        return -1;
+        return opening;
     }
-    refusal = refusalOf(handle, keep);
+    refusal = refusalOf(handle, keep, opening.identity);
     if (refusal == writeRefusal::none && !SetEndOfFile(handle)) {
         refusal = writeRefusal::cannotOpen;
     }
     // A descriptor in text mode, as the rest of the output expects.
-    const int file = refusal == writeRefusal::none
-                         ? _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_TEXT)
-                         : -1;
-    if (file < 0) {
+    opening.file = refusal == writeRefusal::none
+                       ? _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_TEXT)
+                       : -1;
+    if (opening.file < 0) {
         CloseHandle(handle);
         if (refusal == writeRefusal::none) {
             refusal = writeRefusal::cannotOpen;
         }
     }
-    return file;
+    return opening;
 }
 
 bool identifyPath(const std::string& path, fileIdentity& identity) {

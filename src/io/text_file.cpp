@@ -7,14 +7,6 @@
 
 namespace {
 
-std::optional<fileIdentity> identityOf(int file) {
-    fileIdentity identity;
-    if (file < 0 || !platformFile::identifyOpen(file, identity)) {
-        return std::nullopt;
-    }
-    return identity;
-}
-
 // The byte after the data (room for a NUL after a last line without a line
 // feed) and the bytes that short copies may read beyond it.
 constexpr std::size_t spare = 1 + shortPiece;
@@ -24,6 +16,9 @@ constexpr std::size_t spare = 1 + shortPiece;
 textInput::textInput(const std::string& path, std::vector<char>& buffer,
                      platformFile::readable accepted)
     : file(platformFile::openForReading(path, accepted)), buffer(buffer) {
+    if (fileIdentity identity; file >= 0 && platformFile::identifyOpen(file, identity)) {
+        opened = identity;
+    }
     if (buffer.size() < chunkSize + spare) {
         buffer.resize(chunkSize + spare);
     }
@@ -37,10 +32,6 @@ textInput::textInput(std::string_view content, std::vector<char>& buffer, bool e
       readError(endsInReadError) {
     buffer.assign(content.begin(), content.end());
     buffer.resize(content.size() + spare, '\0');
-}
-
-std::optional<fileIdentity> textInput::identity() const {
-    return identityOf(file);
 }
 
 textInput::~textInput() {
@@ -123,7 +114,13 @@ bool textInput::fill() {
 textOutput::textOutput(const std::string& path, std::vector<char>& buffer,
                        const std::optional<fileIdentity>& keep)
     : buffer(buffer) {
-    file = platformFile::openForWriting(path, refused, keep ? &*keep : nullptr);
+    const platformFile::writeOpening opening =
+        platformFile::openForWriting(path, keep ? &*keep : nullptr);
+    file = opening.file;
+    refused = opening.refusal;
+    if (file >= 0) {
+        opened = opening.identity;
+    }
     if (buffer.size() < bufferSize) {
         buffer.resize(bufferSize);
     }
@@ -131,10 +128,6 @@ textOutput::textOutput(const std::string& path, std::vector<char>& buffer,
 
 textOutput::textOutput(std::string& sink, std::size_t capacity)
     : sink(&sink), sinkCapacity(capacity), ownBuffer(bufferSize), buffer(ownBuffer) {}
-
-std::optional<fileIdentity> textOutput::identity() const {
-    return identityOf(file);
-}
 
 textOutput::~textOutput() {
     close();

@@ -43,7 +43,7 @@ public:
 
     bool isOpen() const { return file >= 0 || inMemory; }
     // The file read; none for text in memory or when the system cannot tell.
-    std::optional<fileIdentity> identity() const;
+    const std::optional<fileIdentity>& identity() const { return opened; }
     // Whether the CR of a CR LF line end is still in the lines read: always
     // for text in memory, and for files where they are read as bytes.
     bool keepsLineEndCarriageReturns() const {
@@ -67,6 +67,7 @@ private:
     bool fill();
 
     int file = -1;
+    std::optional<fileIdentity> opened;
     bool inMemory = false;
     std::vector<char>& buffer;
     std::size_t begin = 0;    // first byte not yet handed out
@@ -94,8 +95,8 @@ public:
     bool isOpen() const { return file >= 0 || sink != nullptr; }
     // Why the file was not opened.
     platformFile::writeRefusal refusal() const { return refused; }
-    // The file written; none for a string in memory or when the system cannot tell.
-    std::optional<fileIdentity> identity() const;
+    // The file written; none for a string in memory.
+    const std::optional<fileIdentity>& identity() const { return opened; }
     void write(const char* data, std::size_t size) {
         if (size <= buffer.size() - used) {
             copyBytes(buffer.data() + used, data, size);
@@ -161,4 +162,5 @@ private:
     std::size_t used = 0;
     bool writeError = false;
     platformFile::writeRefusal refused = platformFile::writeRefusal::none;
+    std::optional<fileIdentity> opened;
 };
