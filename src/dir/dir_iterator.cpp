@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iostream>
 
+#include "dir/directory_listing.h"
 #include "events/text.h"
 #include "pattern/text_pattern.h"
 
@@ -12,7 +13,7 @@ namespace {
 // listing is walked, on every way out.
 class walkingGuard {
 public:
-    walkingGuard(std::vector<directoryIdentity>& walking, const directoryIdentity* identity)
+    walkingGuard(std::vector<fileIdentity>& walking, const fileIdentity* identity)
         : walking(walking), pushed(identity != nullptr) {
         if (pushed) {
             walking.push_back(*identity);
@@ -27,20 +28,21 @@ public:
     }
 
 private:
-    std::vector<directoryIdentity>& walking;
+    std::vector<fileIdentity>& walking;
     bool pushed;
 };
 
 }  // namespace
 
 bool dirIterator::walk(const std::string& dir, int depth) {
-    directoryIdentity identity;
-    const bool identified = identifyDirectory(dir, identity);
+    walked.clear();
+    fileIdentity identity;
+    const bool identified = platformFile::identifyPath(dir, identity);
     return walkDirectory(dir, depth, identified ? &identity : nullptr, false);
 }
 
-bool dirIterator::walkDirectory(const std::string& dir, int depth,
-                                const directoryIdentity* identity, bool isSubdirectory) {
+bool dirIterator::walkDirectory(const std::string& dir, int depth, const fileIdentity* identity,
+                                bool isSubdirectory) {
     static const textPattern dotsOnly("^\\.+$");
     directoryListing listing(dir);
     if (!listing.isOpen()) {
@@ -52,6 +54,9 @@ bool dirIterator::walkDirectory(const std::string& dir, int depth,
         return false;
     }
     walkingGuard guard(walking, identity);
+    if (identity != nullptr) {
+        walked.insert(*identity);
+    }
     bool everyListingOpened = true;
     std::string name;
     std::string fullPath;
@@ -72,13 +77,17 @@ bool dirIterator::walkDirectory(const std::string& dir, int depth,
 }
 
 // A link that leads back to a directory being walked would make the walk
-// endless; an ordinary link to a directory elsewhere is followed.
+// endless; an ordinary link to a directory elsewhere is followed, once.
 bool dirIterator::walkSubdirectory(const std::string& path, int depth) {
-    directoryIdentity identity;
-    const bool identified = identifyDirectory(path, identity);
+    fileIdentity identity;
+    const bool identified = platformFile::identifyPath(path, identity);
     if (identified && std::find(walking.begin(), walking.end(), identity) != walking.end()) {
         std::cerr << "Not entering " << quoted(path)
                   << ": it leads back to a directory being walked" << std::endl;
+        return true;
+    }
+    if (identified && walked.count(identity) != 0) {
+        std::cerr << "Not entering " << quoted(path) << ": it was walked already" << std::endl;
         return true;
     }
     return walkDirectory(path, depth, identified ? &identity : nullptr, true);

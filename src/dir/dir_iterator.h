@@ -1,13 +1,15 @@
 #pragma once
 
+#include <set>
 #include <string>
 #include <vector>
 
-#include "dir/directory_listing.h"
+#include "io/file_identity.h"
 
 // A depth-first walk over a directory tree that hands every directory to
 // enterDirectory and every other entry to processFile. Names made only of
-// dots are skipped.
+// dots are skipped, and each directory is walked at most once, whatever
+// links lead to it.
 class dirIterator {
 public:
     explicit dirIterator(bool fullPaths) : fullPaths(fullPaths) {}
@@ -27,10 +29,13 @@ protected:
     bool fullPaths;
 
 private:
-    bool walkDirectory(const std::string& dir, int depth, const directoryIdentity* identity,
+    bool walkDirectory(const std::string& dir, int depth, const fileIdentity* identity,
                        bool isSubdirectory);
     bool walkSubdirectory(const std::string& path, int depth);
 
     // The directories whose listings are being walked, outermost first.
-    std::vector<directoryIdentity> walking;
+    std::vector<fileIdentity> walking;
+    // Every directory walked so far: links could otherwise lead into one
+    // directory many ways, and so many times over.
+    std::set<fileIdentity> walked;
 };

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -22,16 +21,3 @@ private:
     struct state;
     std::unique_ptr<state> platform;
 };
-
-// What makes a directory the same directory whatever path leads to it:
-// device and inode on POSIX, volume serial and file index on Windows.
-struct directoryIdentity {
-    std::uint64_t volume = 0;
-    std::uint64_t file = 0;
-    bool operator==(const directoryIdentity& other) const {
-        return volume == other.volume && file == other.file;
-    }
-};
-
-// False when the directory's identity cannot be had.
-bool identifyDirectory(const std::string& path, directoryIdentity& identity);

@@ -93,13 +93,3 @@ bool directoryListing::next(std::string& name, bool& isDirectory) {
     }
     return true;
 }
-
-bool identifyDirectory(const std::string& path, directoryIdentity& identity) {
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0) {
-        return false;
-    }
-    identity.volume = static_cast<std::uint64_t>(status.st_dev);
-    identity.file = static_cast<std::uint64_t>(status.st_ino);
-    return true;
-}

@@ -35,23 +35,3 @@ bool directoryListing::next(std::string& name, bool& isDirectory) {
     isDirectory = (platform->data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     return true;
 }
-
-bool identifyDirectory(const std::string& path, directoryIdentity& identity) {
-    // Backup semantics let a directory be opened; the handle only reads attributes.
-    HANDLE handle =
-        CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    BY_HANDLE_FILE_INFORMATION information{};
-    const BOOL known = GetFileInformationByHandle(handle, &information);
-    CloseHandle(handle);
-    if (!known) {
-        return false;
-    }
-    identity.volume = information.dwVolumeSerialNumber;
-    identity.file =
-        (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
-    return true;
-}

@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "events/text.h"
+#include "expand/refusal_messages.h"
 #include "expand/subs_iter.h"
 #include "io/byte_order_mark.h"
 
@@ -56,8 +57,13 @@ void subsIter::setKeyword(std::string_view keyword, std::string_view value) {
                   << keywordValueLimit << " bytes; directive ignored" << std::endl;
         return;
     }
-    std::string expanded = expandValue(value);
-    getLocalSubs().entry(std::string(keyword)) = std::move(expanded);
+    const std::string name(keyword);
+    if (!tableRoom.allows(currentSubs(), name, length)) {
+        std::cerr << "Keyword " << quoted(name) << " would make the table larger than "
+                  << tableBudget::limit << " bytes; directive ignored" << std::endl;
+        return;
+    }
+    tableRoom.assign(getLocalSubs(), name, expandValue(value));
     lookups.forget();
 }
 
@@ -106,6 +112,10 @@ bool subsIter::include(std::string_view name, textOutput& out) {
                   << " deep; directive ignored" << std::endl;
         return true;
     }
+    if (guard.limitReached()) {
+        reportRefusedInclude(newFile, includeGuard::verdict::tooMany);
+        return true;
+    }
     if (includeBuffers.size() < depth) {
         includeBuffers.resize(depth);
     }
@@ -122,6 +132,11 @@ bool subsIter::include(std::string_view name, textOutput& out) {
     if (isUtf16(takeByteOrderMark(input))) {
         std::cerr << "Include file " << quoted(newFile)
                   << " is UTF-16 text; save it as UTF-8 or ANSI; directive ignored" << std::endl;
+        return true;
+    }
+    if (const auto verdict = guard.admit(input.identity());
+        verdict != includeGuard::verdict::allowed) {
+        reportRefusedInclude(newFile, verdict);
         return true;
     }
     if (!expandStream(newFile, input, out)) {

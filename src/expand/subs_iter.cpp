@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "events/text.h"
+#include "expand/refusal_messages.h"
 #include "io/byte_order_mark.h"
 
 namespace {
@@ -45,16 +46,16 @@ bool subsIter::processFile(const std::string& path, int /*depth*/) {
     }
     // Opened only now: a template that cannot be read leaves an earlier
     // run's output as it was.
-    textOutput output(outputName, outBuffer);
+    textOutput output(outputName, outBuffer, input.identity());
     if (!output.isOpen()) {
-        std::cerr << "Cannot open " << quoted(outputName) << " for output" << std::endl;
+        reportUnopenedOutput(outputName, output.refusal());
         return true;
     }
     // The output is in the template's encoding.
     if (mark == byteOrderMark::utf8) {
         output.write(utf8ByteOrderMark);
     }
-    const bool expanded = expandStream(path, input, output);
+    const bool expanded = expandTemplate(path, input, output);
     const bool written = output.close();
     if (!expanded || !written) {
         std::cerr << "Failed to process " << quoted(path) << " correctly" << std::endl;
@@ -64,7 +65,9 @@ bool subsIter::processFile(const std::string& path, int /*depth*/) {
 
 bool subsIter::expandStream(const std::string& name, textInput& in, textOutput& out) {
     filenames.push_back(name);
+    guard.enter(in.identity());
     const bool expanded = processStream(in, out);
+    guard.leave();
     filenames.pop_back();
     if (in.stoppedAtEndOfFileMark()) {
         std::cerr << "Reading " << quoted(name)

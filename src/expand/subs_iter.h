@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "dir/dir_iterator.h"
+#include "expand/include_guard.h"
+#include "expand/table_budget.h"
 #include "expand/token_cache.h"
 #include "io/text_file.h"
 #include "table/subs_table.h"
@@ -22,6 +24,9 @@ public:
 
     bool processFile(const std::string& path, int depth) override;
 
+    // Expands the template in, called path, into out. A failed allocation
+    // ends this template alone, with a message.
+    bool expandTemplate(const std::string& path, textInput& in, textOutput& out);
     // Expands in into out as the file called name, to whose directory its
     // includes are joined.
     bool expandStream(const std::string& name, textInput& in, textOutput& out);
@@ -74,4 +79,6 @@ private:
     std::deque<std::vector<char>> includeBuffers;
     // Forgotten whenever the current table changes.
     tokenCache lookups;
+    includeGuard guard;
+    tableBudget tableRoom;
 };

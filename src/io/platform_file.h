@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "io/file_identity.h"
+
 // The platform's files, by descriptor. Every file is opened with sharing that
 // lets other programs read and write it meanwhile. Windows opens in text mode
 // (CR LF read as LF, LF written as CR LF); POSIX passes bytes unchanged.
@@ -24,8 +26,21 @@ enum class readable { regularFiles, anyButDirectories };
 
 // -1 when the file cannot be opened or is not of an accepted kind.
 int openForReading(const std::string& path, readable accepted);
-// Creates the file or truncates it; -1 when it cannot be opened.
-int openForWriting(const std::string& path);
+// Why an output was not opened. Outputs lie in trees that others can write
+// to: a link there could aim the write at any file of the machine, and a
+// device or FIFO is no file to fill.
+enum class writeRefusal { none, cannotOpen, symbolicLink, notRegularFile, sameFile };
+
+struct writeOpening {
+    int file = -1;  // -1 when nothing was opened
+    writeRefusal refusal = writeRefusal::none;
+    fileIdentity identity;  // of the file opened
+};
+
+// Creates the file, or opens a regular file that is not reached through a
+// link as its last name and truncates it. The file `keep` names, when given,
+// is not truncated.
+writeOpening openForWriting(const std::string& path, const fileIdentity* keep = nullptr);
 // Bytes read, 0 at end of file, -1 on a read error.
 long long readSome(int file, char* buffer, std::size_t size);
 // Whether reading reached its end early, at a Ctrl-Z (0x1A) byte before the

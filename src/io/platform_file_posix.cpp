@@ -47,15 +47,81 @@ int openForReading(const std::string& path, readable accepted) {
     return file;
 }
 
-int openForWriting(const std::string& path) {
-    // A FIFO without a reader fails at once instead of blocking the run.
-    const int file =
-        ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
-    if (file >= 0 && !clearNonBlocking(file)) {
-        ::close(file);
-        return -1;
+namespace {
+
+fileIdentity identityOf(const struct stat& status) {
+    return {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
+}
+
+// Decided before opening too: opening some devices has effects of its own.
+// A directory or a FIFO without a reader cannot be opened for writing anyway.
+writeRefusal refusalBeforeOpening(const std::string& path) {
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0) {
+        return writeRefusal::none;
     }
-    return file;
+    if (S_ISLNK(status.st_mode)) {
+        return writeRefusal::symbolicLink;
+    }
+    const bool device =
+        S_ISCHR(status.st_mode) || S_ISBLK(status.st_mode) || S_ISSOCK(status.st_mode);
+    return device ? writeRefusal::notRegularFile : writeRefusal::none;
+}
+
+}  // namespace
+
+writeOpening openForWriting(const std::string& path, const fileIdentity* keep) {
+    writeOpening opening;
+    writeRefusal& refusal = opening.refusal;
+    refusal = refusalBeforeOpening(path);
+    if (refusal != writeRefusal::none) {
+        return opening;
+    }
+    // Not truncated yet: what was opened is checked first, since the name may
+    // have been swapped since. A link as the last name fails to open; a FIFO
+    // without a reader fails at once instead of blocking the run.
+    const int file =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW, 0666);
+    if (file < 0) {
+        // ELOOP: the name has become a link since it was checked.
+        refusal = errno == ELOOP ? writeRefusal::symbolicLink : writeRefusal::cannotOpen;
+        return opening;
+    }
+    struct stat status {};
+    if (::fstat(file, &status) != 0) {
+        refusal = writeRefusal::cannotOpen;
+    } else if (!S_ISREG(status.st_mode)) {
+        refusal = writeRefusal::notRegularFile;
+    } else if (keep != nullptr && identityOf(status) == *keep) {
+        refusal = writeRefusal::sameFile;
+    } else if (::ftruncate(file, 0) != 0 || !clearNonBlocking(file)) {
+        refusal = writeRefusal::cannotOpen;
+    }
+    if (refusal != writeRefusal::none) {
+        ::close(file);
+        return opening;
+    }
+    opening.file = file;
+    opening.identity = identityOf(status);
+    return opening;
+}
+
+bool identifyPath(const std::string& path, fileIdentity& identity) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        return false;
+    }
+    identity = identityOf(status);
+    return true;
+}
+
+bool identifyOpen(int file, fileIdentity& identity) {
+    struct stat status {};
+    if (::fstat(file, &status) != 0) {
+        return false;
+    }
+    identity = identityOf(status);
+    return true;
 }
 
 long long readSome(int file, char* buffer, std::size_t size) {

@@ -2,6 +2,7 @@
 #include <io.h>
 #include <share.h>
 #include <sys/stat.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <climits>
@@ -37,13 +38,98 @@ int openForReading(const std::string& path, readable accepted) {
     return file;
 }
 
-int openForWriting(const std::string& path) {
-    int file = -1;
-    if (_sopen_s(&file, path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_TEXT | _O_NOINHERIT,
-                 _SH_DENYNO, _S_IREAD | _S_IWRITE) != 0) {
-        return -1;
+namespace {
+
+fileIdentity identityOf(const BY_HANDLE_FILE_INFORMATION& information) {
+    return {
+        information.dwVolumeSerialNumber,
+        (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow};
+}
+
+// Symbolic links and junctions; other reparse points (deduplicated or cloud
+// files) are ordinary files to their readers.
+bool isLink(HANDLE handle) {
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    return GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag) &&
+           (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+           IsReparseTagNameSurrogate(tag.ReparseTag);
+}
+
+writeRefusal refusalOf(HANDLE handle, const fileIdentity* keep, fileIdentity& identity) {
+    // Device names such as NUL or CON open a device in any directory.
+    if (GetFileType(handle) != FILE_TYPE_DISK) {
+        return writeRefusal::notRegularFile;
     }
-    return file;
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!GetFileInformationByHandle(handle, &information)) {
+        return writeRefusal::cannotOpen;
+    }
+    if (isLink(handle)) {
+        return writeRefusal::symbolicLink;
+    }
+    if ((information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return writeRefusal::notRegularFile;
+    }
+    identity = identityOf(information);
+    return keep != nullptr && identity == *keep ? writeRefusal::sameFile : writeRefusal::none;
+}
+
+}  // namespace
+
+writeOpening openForWriting(const std::string& path, const fileIdentity* keep) {
+    writeOpening opening;
+    writeRefusal& refusal = opening.refusal;
+    // The link itself is opened, not what it leads to, and nothing is
+    // truncated until what was opened has been checked.
+    HANDLE handle =
+        CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        refusal = writeRefusal::cannotOpen;
+        return opening;
+    }
+    refusal = refusalOf(handle, keep, opening.identity);
+    if (refusal == writeRefusal::none && !SetEndOfFile(handle)) {
+        refusal = writeRefusal::cannotOpen;
+    }
+    // A descriptor in text mode, as the rest of the output expects.
+    opening.file = refusal == writeRefusal::none
+                       ? _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_TEXT)
+                       : -1;
+    if (opening.file < 0) {
+        CloseHandle(handle);
+        if (refusal == writeRefusal::none) {
+            refusal = writeRefusal::cannotOpen;
+        }
+    }
+    return opening;
+}
+
+bool identifyPath(const std::string& path, fileIdentity& identity) {
+    // Backup semantics let a directory be opened; the handle only reads attributes.
+    HANDLE handle =
+        CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    BY_HANDLE_FILE_INFORMATION information{};
+    const BOOL known = GetFileInformationByHandle(handle, &information);
+    CloseHandle(handle);
+    if (known) {
+        identity = identityOf(information);
+    }
+    return known;
+}
+
+bool identifyOpen(int file, fileIdentity& identity) {
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(file));
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(handle, &information)) {
+        return false;
+    }
+    identity = identityOf(information);
+    return true;
 }
 
 long long readSome(int file, char* buffer, std::size_t size) {

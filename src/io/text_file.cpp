@@ -16,6 +16,9 @@ constexpr std::size_t spare = 1 + shortPiece;
 textInput::textInput(const std::string& path, std::vector<char>& buffer,
                      platformFile::readable accepted)
     : file(platformFile::openForReading(path, accepted)), buffer(buffer) {
+    if (fileIdentity identity; file >= 0 && platformFile::identifyOpen(file, identity)) {
+        opened = identity;
+    }
     if (buffer.size() < chunkSize + spare) {
         buffer.resize(chunkSize + spare);
     }
@@ -117,8 +120,16 @@ bool textInput::fill() {
     return count > 0;
 }
 
-textOutput::textOutput(const std::string& path, std::vector<char>& buffer)
-    : file(platformFile::openForWriting(path)), buffer(buffer) {
+textOutput::textOutput(const std::string& path, std::vector<char>& buffer,
+                       const std::optional<fileIdentity>& keep)
+    : buffer(buffer) {
+    const platformFile::writeOpening opening =
+        platformFile::openForWriting(path, keep ? &*keep : nullptr);
+    file = opening.file;
+    refused = opening.refusal;
+    if (file >= 0) {
+        opened = opening.identity;
+    }
     if (buffer.size() < bufferSize) {
         buffer.resize(bufferSize);
     }

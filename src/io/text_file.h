@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,6 +43,8 @@ public:
     ~textInput();
 
     bool isOpen() const { return file >= 0 || inMemory; }
+    // The file read; none for text in memory or when the system cannot tell.
+    const std::optional<fileIdentity>& identity() const { return opened; }
     // Whether the CR of a CR LF line end is still in the lines read: always
     // for text in memory, and for files where they are read as bytes.
     bool keepsLineEndCarriageReturns() const {
@@ -71,6 +74,7 @@ private:
     bool fill();
 
     int file = -1;
+    std::optional<fileIdentity> opened;
     bool inMemory = false;
     std::vector<char>& buffer;
     std::size_t begin = 0;    // first byte not yet handed out
@@ -88,7 +92,9 @@ public:
     static constexpr std::size_t bufferSize = 256 * 1024;
 
     // The buffer is the caller's, so that one allocation serves many files.
-    textOutput(const std::string& path, std::vector<char>& buffer);
+    // The file keep names is never truncated (platformFile::openForWriting).
+    textOutput(const std::string& path, std::vector<char>& buffer,
+               const std::optional<fileIdentity>& keep = std::nullopt);
     // Appends to sink; writes beyond capacity fail, as on a full disk.
     explicit textOutput(std::string& sink, std::size_t capacity = std::string::npos);
     textOutput(const textOutput&) = delete;
@@ -96,6 +102,10 @@ public:
     ~textOutput();
 
     bool isOpen() const { return file >= 0 || sink != nullptr; }
+    // Why the file was not opened.
+    platformFile::writeRefusal refusal() const { return refused; }
+    // The file written; none for a string in memory.
+    const std::optional<fileIdentity>& identity() const { return opened; }
     void write(const char* data, std::size_t size) {
         if (size <= buffer.size() - used) {
             copyBytes(buffer.data() + used, data, size);
@@ -160,4 +170,6 @@ private:
     std::vector<char>& buffer;
     std::size_t used = 0;
     bool writeError = false;
+    platformFile::writeRefusal refused = platformFile::writeRefusal::none;
+    std::optional<fileIdentity> opened;
 };

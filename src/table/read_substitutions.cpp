@@ -24,14 +24,26 @@ std::string_view lineText(const textLine& line, bool carriageReturnKept) {
     return {line.text, length};
 }
 
+// Lines longer than keyword directives' values may be: the table must stay
+// small whatever file it is given.
+constexpr std::size_t lineLimit = std::size_t{1} << 20;
+// What a message shows of a line over that limit.
+constexpr std::size_t shownPart = 64;
+
+void reject(std::string_view line) {
+    const bool shortened = line.size() > lineLimit;
+    std::cerr << "substitutions file line "
+              << quoted(std::string(shortened ? line.substr(0, shownPart) : line))
+              << (shortened ? "... rejected" : " rejected") << std::endl;
+}
+
 void applyLine(subsTable& table, std::string_view line) {
     if (line.empty() || line.front() == '#') {
         return;
     }
     const std::size_t equals = line.find('=');
-    if (equals == std::string_view::npos || equals == 0) {
-        std::cerr << "substitutions file line " << quoted(std::string(line)) << " rejected"
-                  << std::endl;
+    if (equals == std::string_view::npos || equals == 0 || line.size() > lineLimit) {
+        reject(line);
         return;
     }
     table.assign(std::string(line.substr(0, equals)), std::string(line.substr(equals + 1)));

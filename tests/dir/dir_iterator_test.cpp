@@ -7,6 +7,7 @@
 #include <functional>
 #include <stdexcept>
 
+#include "support/repeated_text.h"
 #include "support/scratch_dir.h"
 
 namespace {
@@ -166,6 +167,31 @@ TEST(DirIterator, LinksBackToAnAncestorAreNotEnteredOtherLinksAreFollowed) {
               (calls{"dir " + dir.at("d/sub") + " 0", "dir " + dir.at("d/sub/up") + " 1",
                      "dir " + dir.at("d/there") + " 0", "file " + dir.at("d/sub/a") + " 1",
                      "file " + dir.at("d/there/b") + " 1"}));
+}
+
+// Two links in each directory to the next would take 2^12 walks; every way
+// in but the first is refused, the directories themselves and the links.
+TEST(DirIterator, EachDirectoryIsWalkedOnceWhateverLinksLeadToIt) {
+    scratchDir dir;
+    for (int i = 0; i <= 12; ++i) {
+        const std::string next = "../n" + std::to_string(i + 1);
+        dir.write("d/n" + std::to_string(i) + "/file", "");
+        for (const char* name : {"/a", "/b"}) {
+            if (i < 12) {
+                std::filesystem::create_directory_symlink(
+                    next, dir.path() / ("d/n" + std::to_string(i) + name));
+            }
+        }
+    }
+    recordingWalker walker(true);
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(walker.walk(dir.at("d"), 0));
+    const std::string messages = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count_if(walker.calls.begin(), walker.calls.end(),
+                            [](const std::string& call) { return call.rfind("file", 0) == 0; }),
+              13);
+    EXPECT_EQ(occurrences(messages, "\n"), 24u) << messages;
+    EXPECT_EQ(occurrences(messages, ": it was walked already\n"), 24u);
 }
 #endif
 

@@ -13,11 +13,15 @@
 #include "expand/subs_iter.h"
 #include "support/repeated_text.h"
 #include "support/run_tool.h"
+#ifndef _WIN32
+#include "support/file_size_limit.h"
+#endif
 #include "support/scratch_dir.h"
 
 #ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -350,17 +354,49 @@ TEST(HostileInput, OutputThatIsAFifoWithoutReaderIsReported) {
 
 // A full disk: the failure surfaces when the buffered output is written,
 // whether that happens during the expansion or at its end.
-TEST(HostileInput, OutputsLinkedToAFullDeviceAreReported) {
-    for (std::size_t lines : {1u, 100000u}) {
+TEST(HostileInput, OutputsThatCannotBeWrittenAreReported) {
+    for (std::size_t lines : {10u, 100000u}) {
         SCOPED_TRACE(lines);
         hostileTree tree;
         tree.dir.write("tree/full.pre", repeated("$HOST and some more text\n", lines));
-        fs::create_symlink("/dev/full", tree.dir.path() / "tree/full");
-        const toolResult result = tree.run();
+        toolResult result;
+        {
+            // Room for the messages and the innocent output, not for this one.
+            const fileSizeLimit full(200);
+            result = tree.run();
+        }
         EXPECT_EQ(result.exitStatus, 0);
         EXPECT_EQ(result.standardError, "Failed to process \"tree/full.pre\" correctly\n");
         tree.expectInnocentExpanded();
     }
+}
+
+// A reader of the messages that went away (a pipe into `head`) must not end
+// the run half way: the outputs are all written whole.
+TEST(HostileInput, StandardErrorWithoutReaderDoesNotEndTheRun) {
+    hostileTree tree;
+    const std::string text = repeated("$HOST and some more text\n", 20000);
+    tree.dir.write("tree/big.pre", text + ">>bad directive\n" + text);
+    int messages[2];
+    ASSERT_EQ(::pipe(messages), 0);
+    ::close(messages[0]);
+    const std::string program = toolPath().string();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::dup2(messages[1], 2) < 0 || ::chdir(tree.dir.path().c_str()) != 0) {
+            ::_exit(127);
+        }
+        ::execl(program.c_str(), program.c_str(), "tree", "subs", fixedMachine[0].c_str(),
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(messages[1]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    const std::string expanded = repeated("alpha and some more text\n", 20000);
+    EXPECT_TRUE(tree.dir.read("tree/big") == expanded + expanded);
+    tree.expectInnocentExpanded();
 }
 
 // The substitutions file is the administrator's own choice, and may be a pipe.

@@ -13,7 +13,8 @@
 #include "table/subs_table.h"
 
 // Each input is expanded as a template in a scratch directory that holds a
-// few files to include, among them a cycle and a nested pair.
+// few files to include: a nested pair, files that include the next twice,
+// and cycles under differently spelled names and links.
 namespace {
 
 // Far above what a short input can write without piling up values; the
@@ -29,6 +30,21 @@ public:
         add("self", "self\n>>include self\n");
         add("sub/inner", ">>include ../common\n>>include inner\n$(K)\n");
         add("crlf", "a\r\n>>X=1\r\n$X\r\n");
+        // Each includes the next twice: 2^6 expansions from one include.
+        for (int i = 0; i < 6; ++i) {
+            const std::string next = "twice" + std::to_string(i + 1);
+            add("twice" + std::to_string(i),
+                ">>include " + next + "\n$K\n>>include " + next + "\n");
+        }
+        add("twice6", "leaf $(HOST)\n");
+        // One cycle under many names: spellings, a link and a hard link.
+        add("loop",
+            "loop\n>>include ./loop\n>>include sub/../loop\n>>include alias\n"
+            ">>include hard\n>>include sub/back\n");
+        add("sub/back", ">>include ../loop\n>>include ./../sub/back\n");
+        std::error_code ignored;
+        std::filesystem::create_symlink("loop", root / "alias", ignored);
+        std::filesystem::create_hard_link(root / "loop", root / "hard", ignored);
         templateName = (root / "template.pre").string();
     }
     ~includeDirectory() {
@@ -152,7 +168,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     textInput in(input, buffer);
     std::string output;
     textOutput out(output, outputCapacity);
-    iter.expandStream(includes.templateName, in, out);
+    iter.expandTemplate(includes.templateName, in, out);
     out.close();
     checkPlainCopy(input, output);
     checkAgainstSlowExpansion(input, output, table);

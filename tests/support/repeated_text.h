@@ -12,3 +12,13 @@ inline std::string repeated(const std::string& piece, std::size_t count) {
     }
     return text;
 }
+
+// How many times the piece occurs in the text, not overlapping.
+inline std::size_t occurrences(const std::string& text, const std::string& piece) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(piece); at != std::string::npos;
+         at = text.find(piece, at + piece.size())) {
+        ++count;
+    }
+    return count;
+}

@@ -51,6 +51,12 @@ TEST(ReadSubstitutions, EachLineForm) {
         {"", {}, ""},
         {std::string("K=a\0b", 5), {{"K", "a"}}, ""},
         {std::string("\0K=v", 4), {}, ""},
+        // Lines up to the value limit of keyword directives are kept whole;
+        // a longer one is rejected, and its message shortened.
+        {"K=" + std::string((1u << 20) - 2, 'v'), {{"K", std::string((1u << 20) - 2, 'v')}}, ""},
+        {"K=" + std::string((1u << 20) - 1, 'v'),
+         {},
+         "substitutions file line \"K=" + std::string(62, 'v') + "\"... rejected\n"},
     };
     for (const lineCase& c : cases) {
         for (const char* end : {"\n", ""}) {
