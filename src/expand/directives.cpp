@@ -55,9 +55,16 @@ void subsIter::setKeyword(std::string_view keyword, std::string_view value) {
                   << keywordValueLimit << " bytes; directive ignored" << std::endl;
         return;
     }
+    if (settings.strict) {
+        reportMisses(value, directiveLine);
+    }
     std::string expanded = expandValue(value);
-    getLocalSubs().entry(std::string(keyword)) = std::move(expanded);
+    std::string& stored = getLocalSubs().entry(std::string(keyword));
+    stored = std::move(expanded);
     lookups.forget();
+    if (settings.explain) {
+        explainKeyword(std::string(keyword), stored);
+    }
 }
 
 // Measured before the value is built, so that a refused value never takes
@@ -108,7 +115,7 @@ bool subsIter::include(std::string_view name, textOutput& out) {
     if (includeBuffers.size() < depth) {
         includeBuffers.resize(depth);
     }
-    textInput input(newFile, includeBuffers[depth - 1]);
+    textInput input(readPathOf(newFile), includeBuffers[depth - 1]);
     if (!input.isOpen()) {
         std::cerr << "Cannot open include file " << quoted(newFile) << " for input" << std::endl
                   << " thisFile = " << quoted(thisFile) << std::endl

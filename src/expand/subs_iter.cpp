@@ -31,6 +31,9 @@ bool subsIter::processFile(const std::string& path, int /*depth*/) {
         return true;
     }
     const std::string outputName = path.substr(0, path.size() - templateEnding.size());
+    if (settings.preview != nullptr) {
+        return previewFile(path, outputName);
+    }
     textInput input(path, inBuffer);
     if (!input.isOpen()) {
         std::cerr << "Cannot open " << quoted(path) << " for input" << std::endl;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "dir/dir_iterator.h"
+#include "expand/expand_settings.h"
 #include "expand/token_cache.h"
 #include "io/text_file.h"
 #include "table/subs_table.h"
@@ -21,6 +22,7 @@ public:
     explicit subsIter(const subsTable& table);
 
     bool processFile(const std::string& path, int depth) override;
+    void configure(const expandSettings& chosen) { settings = chosen; }
 
     // Expands in into out as the file called name, to whose directory its
     // includes are joined.
@@ -62,6 +64,12 @@ private:
     void setKeyword(std::string_view keyword, std::string_view value);
     std::size_t expandedLength(std::string_view text);
     bool include(std::string_view name, textOutput& out);
+    // What the run's settings add; each takes the lines one at a time.
+    bool linesOneByOne() const { return settings.strict || settings.explain; }
+    bool previewFile(const std::string& path, const std::string& outputName);
+    std::string readPathOf(const std::string& path) const;
+    void reportMisses(std::string_view text, std::size_t lineNumber);
+    void explainKeyword(const std::string& keyword, const std::string& value) const;
 
     const subsTable* globalSubs;
     std::unique_ptr<subsTable> localSubs;
@@ -74,4 +82,7 @@ private:
     std::deque<std::vector<char>> includeBuffers;
     // Forgotten whenever the current table changes.
     tokenCache lookups;
+    expandSettings settings;
+    // The line of the directive being carried out, in the file on top of filenames.
+    std::size_t directiveLine = 0;
 };

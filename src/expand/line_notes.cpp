@@ -1,0 +1,42 @@
+#include <algorithm>
+#include <iostream>
+
+#include "events/shown_text.h"
+#include "events/text.h"
+#include "expand/subs_iter.h"
+
+namespace {
+
+const std::string& fileOnTop(const std::vector<std::string>& filenames) {
+    static const std::string none;
+    return filenames.empty() ? none : filenames.back();
+}
+
+}  // namespace
+
+// The tokens are found as the expansion finds them: a '$' inside a token
+// replaced is not looked at, one inside a token left as written is.
+void subsIter::reportMisses(std::string_view text, std::size_t lineNumber) {
+    const char* const end = text.data() + std::min(text.find('\0'), text.size());
+    const char* dollar = std::find(text.data(), end, '$');
+    while (dollar != end) {
+        const char* next = dollar + 1;
+        const std::string* value = nullptr;
+        if (matchToken(dollar, end, next, value)) {
+            dollar = std::find(next, end, '$');
+            continue;
+        }
+        if (end - dollar > 2 && dollar[1] == '(') {
+            if (const char* close = std::find(dollar + 2, end, ')'); close != end) {
+                std::cerr << "No keyword for " << quoted(std::string(dollar, close + 1)) << " in "
+                          << quoted(fileOnTop(filenames)) << " line " << lineNumber << std::endl;
+            }
+        }
+        dollar = std::find(dollar + 1, end, '$');
+    }
+}
+
+void subsIter::explainKeyword(const std::string& keyword, const std::string& value) const {
+    std::cout << shownText(keyword) << '=' << shownText(value) << "\tdirective in "
+              << shownText(fileOnTop(filenames)) << " line " << directiveLine << std::endl;
+}
