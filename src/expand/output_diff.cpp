@@ -56,16 +56,36 @@ long long rangeStart(long long start, long long count) {
     return count == 0 ? start - 1 : start;
 }
 
+// The library may give a hunk more context than asked for near the ends of
+// the texts, in any of its parts; the lines beyond it are left out.
 void writeHunk(std::ostream& out, const hunk& piece) {
-    out << "@@ -" << rangeStart(piece.a, piece.b) << ',' << piece.b << " +"
-        << rangeStart(piece.c, piece.d) << ',' << piece.d << " @@\n";
-    for (const auto* lines : {&piece.common[0], &piece.change, &piece.common[1]}) {
-        for (const auto& [text, info] : *lines) {
-            const char mark = info.type == dtl::SES_ADD      ? '+'
-                              : info.type == dtl::SES_DELETE ? '-'
-                                                             : ' ';
-            out << mark << text << '\n';
+    constexpr std::size_t context = 3;
+    std::vector<const std::pair<std::string, dtl::elemInfo>*> lines;
+    for (const auto* part : {&piece.common[0], &piece.change, &piece.common[1]}) {
+        for (const auto& line : *part) {
+            lines.push_back(&line);
         }
+    }
+    const auto isCommon = [](const auto* line) { return line->second.type == dtl::SES_COMMON; };
+    const auto firstChange = std::find_if_not(lines.begin(), lines.end(), isCommon);
+    const auto lastChange = std::find_if_not(lines.rbegin(), lines.rend(), isCommon).base();
+    const auto first = firstChange - std::min<std::ptrdiff_t>(firstChange - lines.begin(), context);
+    const auto last = lastChange + std::min<std::ptrdiff_t>(lines.end() - lastChange, context);
+    const auto skipped = static_cast<long long>(first - lines.begin());
+    long long oldCount = 0;
+    long long newCount = 0;
+    for (auto line = first; line != last; ++line) {
+        oldCount += (*line)->second.type != dtl::SES_ADD ? 1 : 0;
+        newCount += (*line)->second.type != dtl::SES_DELETE ? 1 : 0;
+    }
+    out << "@@ -" << rangeStart(piece.a + skipped, oldCount) << ',' << oldCount << " +"
+        << rangeStart(piece.c + skipped, newCount) << ',' << newCount << " @@\n";
+    for (auto line = first; line != last; ++line) {
+        const dtl::edit_t type = (*line)->second.type;
+        out << (type == dtl::SES_ADD      ? '+'
+                : type == dtl::SES_DELETE ? '-'
+                                          : ' ')
+            << (*line)->first << '\n';
     }
 }
 
