@@ -19,6 +19,9 @@ const std::string& fileOnTop(const std::vector<std::string>& filenames) {
 void subsIter::reportMisses(std::string_view text, std::size_t lineNumber) {
     const char* const end = text.data() + std::min(text.find('\0'), text.size());
     const char* dollar = std::find(text.data(), end, '$');
+    // The next ')' is looked for again only once passed, so that a line of
+    // many "$(" stays linear here.
+    const char* close = text.data();
     while (dollar != end) {
         const char* next = dollar + 1;
         const std::string* value = nullptr;
@@ -27,7 +30,10 @@ void subsIter::reportMisses(std::string_view text, std::size_t lineNumber) {
             continue;
         }
         if (end - dollar > 2 && dollar[1] == '(') {
-            if (const char* close = std::find(dollar + 2, end, ')'); close != end) {
+            if (close < dollar + 2) {
+                close = std::find(dollar + 2, end, ')');
+            }
+            if (close != end) {
                 std::cerr << "No keyword for " << quoted(std::string(dollar, close + 1)) << " in "
                           << quoted(fileOnTop(filenames)) << " line " << lineNumber << std::endl;
             }

@@ -138,6 +138,13 @@ previewOutputs::outcome previewOutputs::compare(const std::string& current,
     }
 }
 
+// An output that is a link may lead to any file of the machine, such as one
+// only the administrator may read; its text is not shown.
+bool previewOutputs::isLink(const std::string& output) {
+    std::error_code ignored;
+    return std::filesystem::is_symlink(output, ignored);
+}
+
 previewOutputs::outcome previewOutputs::settle(const std::string& output,
                                                const std::string& newText) {
     const std::string current = readPathOf(output);
@@ -147,7 +154,9 @@ previewOutputs::outcome previewOutputs::settle(const std::string& output,
     report << words[static_cast<int>(result)] << shown << '\n';
     if (result != outcome::unchanged) {
         ++changes;
-        if (showDiffs) {
+        if (showDiffs && current == output && isLink(output)) {
+            report << "Output " << shown << " differs; it is a link, whose text is not shown\n";
+        } else if (showDiffs) {
             outputDiff::write(report, shown, current, newText);
         }
     }

@@ -47,6 +47,7 @@ private:
     // and name it would be made as. False when the directory is unknown.
     static bool keysOf(const std::string& path, bool& exists, fileKey& file, placeKey& place);
     static outcome compare(const std::string& current, const std::string& newText);
+    static bool isLink(const std::string& output);
 
     std::ostream& report;
     bool showDiffs;

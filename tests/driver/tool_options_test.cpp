@@ -198,6 +198,23 @@ TEST(Diff, ShowsAUnifiedDiffOrSaysWhyNot) {
     }
 }
 
+// A link planted as an output must not show the text of the file it leads to.
+TEST(Diff, DoesNotShowWhatALinkedOutputLeadsTo) {
+    scratchDir dir;
+    dir.write("subs", "");
+    dir.write("secret", "password\n");
+    dir.write("tree/a.pre", "new\n");
+    std::error_code failed;
+    std::filesystem::create_symlink(dir.path() / "secret", dir.path() / "tree/a", failed);
+    if (failed) {
+        GTEST_SKIP() << "no symbolic links here";
+    }
+    const toolResult result = runIn(dir, {"tree", "subs", "--diff"});
+    EXPECT_EQ(result.standardOutput,
+              "changed tree/a\nOutput tree/a differs; it is a link, whose text is not shown\n");
+    EXPECT_EQ(dir.read("secret"), "password\n");
+}
+
 TEST(Strict, ReportsMissesAndStillWrites) {
     scratchDir dir;
     dir.write("subs", "");
