@@ -35,7 +35,11 @@ void subsIter::reportMisses(std::string_view text, std::size_t lineNumber) {
             }
             if (close != end) {
                 std::cerr << "No keyword for " << quoted(std::string(dollar, close + 1)) << " in "
-                          << quoted(fileOnTop(filenames)) << " line " << lineNumber << std::endl;
+                          << quoted(fileOnTop(filenames)) << " line " << lineNumber;
+                if (filenames.size() > 1) {
+                    std::cerr << " (included from " << quoted(filenames.front()) << ')';
+                }
+                std::cerr << std::endl;
             }
         }
         dollar = std::find(dollar + 1, end, '$');

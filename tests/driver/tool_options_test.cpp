@@ -222,7 +222,7 @@ TEST(Strict, ReportsMissesAndStillWrites) {
     dir.write("tree/inc", "\n>>X=$(NOPE)\n");
     const toolResult result = runIn(dir, {"--strict", "tree", "subs"});
     EXPECT_EQ(result.standardError,
-              "No keyword for \"$(NOPE)\" in \"tree/inc\" line 2\n"
+              "No keyword for \"$(NOPE)\" in \"tree/inc\" line 2 (included from \"tree/a.pre\")\n"
               "No keyword for \"$(HOTS)\" in \"tree/a.pre\" line 3\n");
     EXPECT_EQ(dir.read("tree/a"), withNativeLineEnds("$HOME alpha\n\n$(HOTS)\n"));
     EXPECT_EQ(result.exitStatus, 2);
