@@ -34,16 +34,20 @@ void subsIter::reportMisses(std::string_view text, std::size_t lineNumber) {
                 close = std::find(dollar + 2, end, ')');
             }
             if (close != end) {
-                std::cerr << "No keyword for " << quoted(std::string(dollar, close + 1)) << " in "
-                          << quoted(fileOnTop(filenames)) << " line " << lineNumber;
-                if (filenames.size() > 1) {
-                    std::cerr << " (included from " << quoted(filenames.front()) << ')';
-                }
-                std::cerr << std::endl;
+                reportMiss({dollar, static_cast<std::size_t>(close + 1 - dollar)}, lineNumber);
             }
         }
         dollar = std::find(dollar + 1, end, '$');
     }
+}
+
+void subsIter::reportMiss(std::string_view token, std::size_t lineNumber) const {
+    std::cerr << "No keyword for " << quoted(std::string(token)) << " in "
+              << quoted(fileOnTop(filenames)) << " line " << lineNumber;
+    if (filenames.size() > 1) {
+        std::cerr << " (included from " << quoted(filenames.front()) << ')';
+    }
+    std::cerr << std::endl;
 }
 
 void subsIter::explainKeyword(const std::string& keyword, const std::string& value) const {

@@ -68,7 +68,10 @@ private:
     bool linesOneByOne() const { return settings.strict || settings.explain; }
     bool previewFile(const std::string& path, const std::string& outputName);
     std::string readPathOf(const std::string& path) const;
+    // Finds the $(name) tokens of a line that stay as written; reportMiss
+    // writes the message for one.
     void reportMisses(std::string_view text, std::size_t lineNumber);
+    void reportMiss(std::string_view token, std::size_t lineNumber) const;
     void explainKeyword(const std::string& keyword, const std::string& value) const;
 
     const subsTable* globalSubs;
