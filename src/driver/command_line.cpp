@@ -3,10 +3,14 @@
 #include <iostream>
 
 #include "driver/run.h"
+#include "driver/tool_run.h"
 
 bool parseArguments(int argc, const char* const* argv, commandLine& parsed) {
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
+        if (readToolOption(argument, parsed.tools)) {
+            continue;
+        }
         if (argument.empty() || argument.front() != '-') {
             parsed.positional.push_back(argument);
             continue;
@@ -32,13 +36,18 @@ void printUsage(const std::string& programName) {
 
 int fillwrightMain(int argc, const char* const* argv) {
     const std::string programName = (argc > 0 && argv[0] != nullptr) ? argv[0] : "";
-    if (argc <= 2) {
-        printUsage(programName);
-        return 0;
-    }
     commandLine parsed;
-    if (!parseArguments(argc, argv, parsed)) {
+    if (argc <= 2) {
+        // A lone argument draws the usage text, unless it is a tool option.
+        if (argc < 2 || !readToolOption(argv[1], parsed.tools)) {
+            printUsage(programName);
+            return 0;
+        }
+    } else if (!parseArguments(argc, argv, parsed)) {
         return -1;
+    }
+    if (usesToolOptions(parsed.tools)) {
+        return runWithToolOptions(programName, parsed);
     }
     if (parsed.positional.size() >= 2) {
         run(parsed.positional, parsed.options);

@@ -63,8 +63,14 @@ void subsIter::setKeyword(std::string_view keyword, std::string_view value) {
                   << tableBudget::limit << " bytes; directive ignored" << std::endl;
         return;
     }
-    tableRoom.assign(getLocalSubs(), name, expandValue(value));
+    if (settings.strict) {
+        reportMisses(value, directiveLine);
+    }
+    const std::string& stored = tableRoom.assign(getLocalSubs(), name, expandValue(value));
     lookups.forget();
+    if (settings.explain) {
+        explainKeyword(std::string(keyword), stored);
+    }
 }
 
 // Measured before the value is built, so that a refused value never takes
@@ -119,7 +125,7 @@ bool subsIter::include(std::string_view name, textOutput& out) {
     if (includeBuffers.size() < depth) {
         includeBuffers.resize(depth);
     }
-    textInput input(newFile, includeBuffers[depth - 1]);
+    textInput input(readPathOf(newFile), includeBuffers[depth - 1]);
     if (!input.isOpen()) {
         std::cerr << "Cannot open include file " << quoted(newFile) << " for input" << std::endl
                   << " thisFile = " << quoted(thisFile) << std::endl

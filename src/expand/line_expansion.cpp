@@ -109,9 +109,11 @@ std::size_t plainTextLength(std::string_view lines) {
 bool subsIter::processStream(textInput& in, textOutput& out) {
     bool includesSucceeded = true;
     textLine line;
+    std::size_t lineNumber = 0;
+    const bool oneByOne = linesOneByOne();
     while (!out.failed()) {
         // Most lines are plain text: those are expanded many lines at a time.
-        const std::string_view lines = in.completeLines();
+        const std::string_view lines = oneByOne ? std::string_view() : in.completeLines();
         if (const std::size_t plain = plainTextLength(lines); plain > 0) {
             writeTextLines(lines.substr(0, plain), out);
             in.skip(plain);
@@ -120,11 +122,16 @@ bool subsIter::processStream(textInput& in, textOutput& out) {
         if (!in.readLine(line)) {
             break;
         }
+        ++lineNumber;
         if (isDirective(line)) {
+            directiveLine = lineNumber;
             includesSucceeded =
                 carryOutDirective(directiveText(line, in.keepsLineEndCarriageReturns()), out) &&
                 includesSucceeded;
         } else {
+            if (settings.strict) {
+                reportMisses({line.text, line.length}, lineNumber);
+            }
             writeTextLine(line, out);
         }
     }

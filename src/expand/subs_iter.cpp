@@ -33,7 +33,7 @@ bool subsIter::processFile(const std::string& path, int /*depth*/) {
         return true;
     }
     const std::string outputName = path.substr(0, path.size() - templateEnding.size());
-    textInput input(path, inBuffer);
+    textInput input(readPathOf(path), inBuffer);
     if (!input.isOpen()) {
         std::cerr << "Cannot open " << quoted(path) << " for input" << std::endl;
         return true;
@@ -44,6 +44,10 @@ bool subsIter::processFile(const std::string& path, int /*depth*/) {
                   << std::endl;
         return true;
     }
+    if (settings.preview != nullptr) {
+        previewFile(path, outputName, input, mark);
+        return true;
+    }
     // Opened only now: a template that cannot be read leaves an earlier
     // run's output as it was.
     textOutput output(outputName, outBuffer, input.identity());
@@ -51,16 +55,21 @@ bool subsIter::processFile(const std::string& path, int /*depth*/) {
         reportUnopenedOutput(outputName, output.refusal());
         return true;
     }
+    writeTemplate(path, mark, input, output);
+    return true;
+}
+
+void subsIter::writeTemplate(const std::string& path, byteOrderMark mark, textInput& in,
+                             textOutput& out) {
     // The output is in the template's encoding.
     if (mark == byteOrderMark::utf8) {
-        output.write(utf8ByteOrderMark);
+        out.write(utf8ByteOrderMark);
     }
-    const bool expanded = expandTemplate(path, input, output);
-    const bool written = output.close();
+    const bool expanded = expandTemplate(path, in, out);
+    const bool written = out.close();
     if (!expanded || !written) {
         std::cerr << "Failed to process " << quoted(path) << " correctly" << std::endl;
     }
-    return true;
 }
 
 bool subsIter::expandStream(const std::string& name, textInput& in, textOutput& out) {

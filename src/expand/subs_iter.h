@@ -8,9 +8,11 @@
 #include <vector>
 
 #include "dir/dir_iterator.h"
+#include "expand/expand_settings.h"
 #include "expand/include_guard.h"
 #include "expand/table_budget.h"
 #include "expand/token_cache.h"
+#include "io/byte_order_mark.h"
 #include "io/text_file.h"
 #include "table/subs_table.h"
 
@@ -23,6 +25,7 @@ public:
     explicit subsIter(const subsTable& table);
 
     bool processFile(const std::string& path, int depth) override;
+    void configure(const expandSettings& chosen) { settings = chosen; }
 
     // Expands the template in, called path, into out. A failed allocation
     // ends this template alone, with a message.
@@ -67,6 +70,17 @@ private:
     void setKeyword(std::string_view keyword, std::string_view value);
     std::size_t expandedLength(std::string_view text);
     bool include(std::string_view name, textOutput& out);
+    // What the run's settings add; each takes the lines one at a time.
+    bool linesOneByOne() const { return settings.strict || settings.explain; }
+    void writeTemplate(const std::string& path, byteOrderMark mark, textInput& in, textOutput& out);
+    void previewFile(const std::string& path, const std::string& outputName, textInput& input,
+                     byteOrderMark mark);
+    std::string readPathOf(const std::string& path) const;
+    // Finds the $(name) tokens of a line that stay as written; reportMiss
+    // writes the message for one.
+    void reportMisses(std::string_view text, std::size_t lineNumber);
+    void reportMiss(std::string_view token, std::size_t lineNumber) const;
+    void explainKeyword(const std::string& keyword, const std::string& value) const;
 
     const subsTable* globalSubs;
     std::unique_ptr<subsTable> localSubs;
@@ -81,4 +95,7 @@ private:
     tokenCache lookups;
     includeGuard guard;
     tableBudget tableRoom;
+    expandSettings settings;
+    // The line of the directive being carried out, in the file on top of filenames.
+    std::size_t directiveLine = 0;
 };

@@ -33,10 +33,13 @@ bool tableBudget::allows(const subsTable& table, const std::string& keyword,
     return bytesAfter(table, *held, keyword, valueLength) <= limit;
 }
 
-void tableBudget::assign(subsTable& table, const std::string& keyword, std::string value) {
+const std::string& tableBudget::assign(subsTable& table, const std::string& keyword,
+                                       std::string value) {
     if (!held) {
         held = bytesOf(table);
     }
     held = bytesAfter(table, *held, keyword, value.size());
-    table.entry(keyword) = std::move(value);
+    std::string& stored = table.entry(keyword);
+    stored = std::move(value);
+    return stored;
 }

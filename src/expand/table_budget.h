@@ -19,8 +19,9 @@ public:
     // Whether setting keyword to a value of valueLength bytes keeps the table
     // within the limit.
     bool allows(const subsTable& table, const std::string& keyword, std::size_t valueLength);
-    // Sets the keyword in the table allows was last asked about, or its copy.
-    void assign(subsTable& table, const std::string& keyword, std::string value);
+    // Sets the keyword in the table allows was last asked about, or its copy;
+    // the value as stored.
+    const std::string& assign(subsTable& table, const std::string& keyword, std::string value);
 
 private:
     // The current table's bytes, counted on first use.

@@ -41,6 +41,9 @@ struct writeOpening {
 // link as its last name and truncates it. The file `keep` names, when given,
 // is not truncated.
 writeOpening openForWriting(const std::string& path, const fileIdentity* keep = nullptr);
+// What openForWriting would refuse, decided without opening anything for
+// writing or creating the file, so that a run that only looks can say it.
+writeRefusal previewRefusal(const std::string& path, const fileIdentity* keep = nullptr);
 // Bytes read, 0 at end of file, -1 on a read error.
 long long readSome(int file, char* buffer, std::size_t size);
 // Whether reading reached its end early, at a Ctrl-Z (0x1A) byte before the

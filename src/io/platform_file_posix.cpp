@@ -106,6 +106,24 @@ writeOpening openForWriting(const std::string& path, const fileIdentity* keep) {
     return opening;
 }
 
+writeRefusal previewRefusal(const std::string& path, const fileIdentity* keep) {
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0) {
+        return errno == ENOENT ? writeRefusal::none : writeRefusal::cannotOpen;
+    }
+    if (S_ISLNK(status.st_mode)) {
+        return writeRefusal::symbolicLink;
+    }
+    if (S_ISDIR(status.st_mode)) {
+        return writeRefusal::cannotOpen;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return writeRefusal::notRegularFile;
+    }
+    return keep != nullptr && identityOf(status) == *keep ? writeRefusal::sameFile
+                                                          : writeRefusal::none;
+}
+
 bool identifyPath(const std::string& path, fileIdentity& identity) {
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0) {

@@ -105,6 +105,29 @@ writeOpening openForWriting(const std::string& path, const fileIdentity* keep) {
     return opening;
 }
 
+writeRefusal previewRefusal(const std::string& path, const fileIdentity* keep) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                   ? writeRefusal::none
+                   : writeRefusal::cannotOpen;
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+        (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+        return writeRefusal::cannotOpen;
+    }
+    HANDLE handle = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return writeRefusal::cannotOpen;
+    }
+    fileIdentity identity;
+    const writeRefusal refusal = refusalOf(handle, keep, identity);
+    CloseHandle(handle);
+    return refusal;
+}
+
 bool identifyPath(const std::string& path, fileIdentity& identity) {
     // Backup semantics let a directory be opened; the handle only reads attributes.
     HANDLE handle =

@@ -37,21 +37,23 @@ void reject(std::string_view line) {
               << (shortened ? "... rejected" : " rejected") << std::endl;
 }
 
-void applyLine(subsTable& table, std::string_view line) {
+// The keyword applied; empty when the line applies none.
+std::string_view applyLine(subsTable& table, std::string_view line) {
     if (line.empty() || line.front() == '#') {
-        return;
+        return {};
     }
     const std::size_t equals = line.find('=');
     if (equals == std::string_view::npos || equals == 0 || line.size() > lineLimit) {
         reject(line);
-        return;
+        return {};
     }
     table.assign(std::string(line.substr(0, equals)), std::string(line.substr(equals + 1)));
+    return line.substr(0, equals);
 }
 
 }  // namespace
 
-void readSubstitutions(subsTable& table, const std::string& path) {
+void readSubstitutions(subsTable& table, const std::string& path, const appliedLine& applied) {
     std::vector<char> buffer;
     // The administrator names this file, and may name a pipe such as /dev/stdin.
     textInput input(path, buffer, platformFile::readable::anyButDirectories);
@@ -61,8 +63,12 @@ void readSubstitutions(subsTable& table, const std::string& path) {
         return;
     }
     textLine line;
-    while (input.readLine(line)) {
-        applyLine(table, lineText(line, input.keepsLineEndCarriageReturns()));
+    for (std::size_t lineNumber = 1; input.readLine(line); ++lineNumber) {
+        const std::string_view keyword =
+            applyLine(table, lineText(line, input.keepsLineEndCarriageReturns()));
+        if (applied && !keyword.empty()) {
+            applied(std::string(keyword), lineNumber);
+        }
     }
     if (input.stoppedAtEndOfFileMark()) {
         std::cerr << "Reading " << quoted(path)

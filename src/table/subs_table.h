@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -31,6 +33,10 @@ private:
     entries table;
 };
 
+// Told the keyword and line number (from 1) of every line applied.
+using appliedLine = std::function<void(const std::string& keyword, std::size_t lineNumber)>;
+
 // Applies the keyword=value lines of a substitutions file; a file that cannot
 // be opened adds nothing, silently.
-void readSubstitutions(subsTable& table, const std::string& path);
+void readSubstitutions(subsTable& table, const std::string& path,
+                       const appliedLine& applied = nullptr);

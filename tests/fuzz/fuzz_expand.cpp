@@ -147,6 +147,22 @@ void checkAgainstSlowExpansion(std::string_view input, const std::string& output
     }
 }
 
+// Line by line, as --strict reads, the expansion writes the same.
+void checkLineByLine(std::string_view input, const std::string& output, const subsTable& table,
+                     const std::string& name) {
+    subsIter strict(table);
+    strict.configure({true, false, nullptr});
+    std::vector<char> buffer;
+    textInput in(input, buffer);
+    std::string again;
+    textOutput out(again, outputCapacity);
+    strict.expandStream(name, in, out);
+    out.close();
+    if (again != output) {
+        std::abort();
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -172,5 +188,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     out.close();
     checkPlainCopy(input, output);
     checkAgainstSlowExpansion(input, output, table);
+    checkLineByLine(input, output, table, includes.templateName);
     return 0;
 }

@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include "expansion_harness.h"
+#include "support/repeated_text.h"
+
+namespace {
+
+// Sends std::cout to a string for its lifetime.
+class capturedOutput {
+public:
+    capturedOutput() : saved(std::cout.rdbuf(captured.rdbuf())) {}
+    ~capturedOutput() { std::cout.rdbuf(saved); }
+    capturedOutput(const capturedOutput&) = delete;
+    capturedOutput& operator=(const capturedOutput&) = delete;
+
+    std::string text() const { return captured.str(); }
+
+private:
+    std::ostringstream captured;
+    std::streambuf* saved;
+};
+
+struct missCase {
+    std::string text;
+    const char* errors;
+};
+
+TEST(StrictExpansion, ReportsEachParenthesizedTokenLeftAsWritten) {
+    const missCase cases[] = {
+        {"$(HOST) $(HOTS)\n", "No keyword for \"$(HOTS)\" in \"t.pre\" line 1\n"},
+        {"a\nb\n$(x)$(y)$(z)\n",
+         "No keyword for \"$(y)\" in \"t.pre\" line 3\n"
+         "No keyword for \"$(z)\" in \"t.pre\" line 3\n"},
+        // Bare names, unclosed tokens and tokens after a NUL are not reported.
+        {"$HOME $NOPE $5 $(open\n", ""},
+        {std::string("x\0$(after)\n", 11), ""},
+        // A token left as written may hold one that is replaced.
+        {"$(a$(HOST))\n", "No keyword for \"$(a$(HOST)\" in \"t.pre\" line 1\n"},
+        // A replaced token's text is not looked into again.
+        {"$(x$(HOST))$(HOST)\n", "No keyword for \"$(x$(HOST)\" in \"t.pre\" line 1\n"},
+        {">>K=$(MISSING)\n>>L=$(HOST)\n", "No keyword for \"$(MISSING)\" in \"t.pre\" line 1\n"},
+        {"$(\t)\r\n", "No keyword for \"$(\\t)\" in \"t.pre\" line 1\n"},
+    };
+    for (const missCase& c : cases) {
+        const subsTable table = tableOf({{"HOST", "alpha"}, {"x", "1"}});
+        subsIter strict(table);
+        strict.configure({true, false, nullptr});
+        subsIter plain(table);
+        const expansionResult reported = expandText(strict, "t.pre", c.text);
+        const expansionResult unreported = expandText(plain, "t.pre", c.text);
+        EXPECT_EQ(reported.errors, c.errors) << c.text;
+        EXPECT_EQ(reported.output, unreported.output) << c.text;
+    }
+}
+
+// Line by line or many lines at a time, the expansion writes the same.
+TEST(StrictExpansion, WritesWhatTheUsualExpansionWrites) {
+    const std::string piece = "$(A) $B $(C) $(A)$(A) text $\n>>B=$(A)$(A)\n$(B)\n";
+    const std::string texts[] = {repeated(piece, 3000), repeated("$(A)", 100000) + "\n$(A)",
+                                 repeated("plain line\n", 50000)};
+    for (const std::string& text : texts) {
+        const subsTable table = tableOf({{"A", "alpha"}, {"B", "bee"}});
+        subsIter strict(table);
+        strict.configure({true, true, nullptr});
+        subsIter plain(table);
+        capturedOutput listed;
+        const expansionResult reported = expandText(strict, "t.pre", text);
+        const expansionResult unreported = expandText(plain, "t.pre", text);
+        EXPECT_EQ(reported.output, unreported.output);
+        EXPECT_TRUE(reported.succeeded);
+    }
+}
+
+TEST(ExplainedExpansion, ListsKeywordDirectivesWithFileAndLine) {
+    const subsTable table = tableOf({{"HOST", "alpha"}});
+    subsIter explained(table);
+    explained.configure({false, true, nullptr});
+    capturedOutput listed;
+    const expansionResult result =
+        expandText(explained, "dir/t.pre", "text\n>>url=http://$HOST/\n\n>>tab=a\tb\n>>bad\n");
+    EXPECT_EQ(listed.text(),
+              "url=http://alpha/\tdirective in dir/t.pre line 2\n"
+              "tab=\"a\\tb\"\tdirective in dir/t.pre line 4\n");
+    EXPECT_EQ(result.output, "text\n\n");
+}
+
+}  // namespace
