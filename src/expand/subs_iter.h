@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "dir/dir_iterator.h"
-#include "expand/token_cache.h"
+#include "expand/line_expander.h"
 #include "io/text_file.h"
 #include "table/subs_table.h"
 
@@ -36,8 +36,12 @@ public:
                     const std::string*& value);
     // The text with every accepted token replaced by its value.
     std::string expandValue(std::string_view text);
-    // The private table, copied from the run's table on first use.
+    // The private table, copied from the run's table on first use. A keyword
+    // set in it must be told to the expander (see setKeyword).
     subsTable& getLocalSubs();
+    // Null for none. With an observer, lines are expanded one at a time and
+    // counted; see lineExpander::observeMisses.
+    void observeMisses(missObserver* observer) { expander.observeMisses(observer); }
 
     // Includes deeper than this are refused, so that no cycle runs forever.
     static constexpr std::size_t includeDepthLimit = 64;
@@ -47,20 +51,8 @@ public:
     static constexpr std::size_t keywordValueLimit = std::size_t{1} << 20;
 
 private:
-    const subsTable& currentSubs() const { return localSubs ? *localSubs : *globalSubs; }
-    // matchToken's work: the value of the token at dollar, or null; tokenEnd
-    // is then the first character after the token.
-    static const cachedValue* tokenAt(const char* dollar, const char* end, const char*& tokenEnd,
-                                      tokenCache::reader& cache);
-    // Calls emit(segment, segmentLength, cachedValue) for every accepted token in
-    // [begin, end) and returns where the text after the last token starts.
-    template <typename Emit>
-    const char* forEachToken(const char* begin, const char* end, Emit emit);
-    void writeTextLine(textLine& line, textOutput& out);
-    void writeTextLines(std::string_view lines, textOutput& out);
     bool carryOutDirective(std::string_view directive, textOutput& out);
     void setKeyword(std::string_view keyword, std::string_view value);
-    std::size_t expandedLength(std::string_view text);
     bool include(std::string_view name, textOutput& out);
 
     const subsTable* globalSubs;
@@ -72,6 +64,6 @@ private:
     // One read buffer per include depth: an including file's unread data must
     // survive its includes. A deque keeps the buffers in place as it grows.
     std::deque<std::vector<char>> includeBuffers;
-    // Forgotten whenever the current table changes.
-    tokenCache lookups;
+    // Looks names up in the current table.
+    lineExpander expander;
 };

@@ -65,36 +65,17 @@ bool textInput::readLine(textLine& line) {
     }
 }
 
-std::string_view textInput::completeLines() {
-    for (;;) {
-        const char* start = buffer.data() + begin;
-        const std::size_t available = end - begin;
-        if (std::memchr(start + scanned, '\n', available - scanned) != nullptr) {
-            // The unfinished line after the last line feed is short as a rule.
-            std::size_t length = available;
-            while (start[length - 1] != '\n') {
-                --length;
-            }
-            return {start, length};
-        }
-        scanned = available;
-        if (atEnd || readError || !isOpen()) {
-            return {};
-        }
-        fill();
-    }
-}
-
-// Reads more after the unfinished line, first moving it to the front and
-// growing the buffer when the line already fills it.
+// Reads more after the bytes not yet handed out, first moving them to the
+// front; the buffer grows when they take more than a chunk, so that each read
+// takes at least as much as they hold.
 bool textInput::fill() {
     if (begin > 0) {
         std::memmove(buffer.data(), buffer.data() + begin, end - begin);
         end -= begin;
         begin = 0;
     }
-    if (buffer.size() - end < chunkSize + spare) {
-        buffer.resize(std::max(buffer.size() * 2, end + chunkSize + spare));
+    if (const std::size_t wanted = std::max(chunkSize, end) + spare; buffer.size() - end < wanted) {
+        buffer.resize(std::max(buffer.size() * 2, end + wanted));
     }
     const long long count =
         platformFile::readSome(file, buffer.data() + end, buffer.size() - end - spare);

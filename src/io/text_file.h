@@ -14,6 +14,20 @@
 // data, so that pieces of its lines can be copied so.
 constexpr std::size_t shortPiece = 32;
 
+// Text followed by readable bytes up to shortPiece in all, whatever its size.
+struct paddedText {
+    const char* data;
+    std::size_t size;
+
+    bool isShort() const { return size <= shortPiece; }
+    // A short text, copied to where shortPiece bytes may be written; returns
+    // the end of the text copied.
+    char* copyShortTo(char* to) const {
+        std::memcpy(to, data, shortPiece);
+        return to + size;
+    }
+};
+
 // One line as the reader holds it. Its bytes may be changed in place, and
 // text[length] is always inside the buffer (the line feed, or a NUL after a
 // last line without one), so a terminator can be put there.
@@ -23,8 +37,9 @@ struct textLine {
     bool endedByLineFeed = false;
 };
 
-// Reads a file or a text in memory line by line through one large buffer.
-// Lines of any length are read whole: the buffer grows to hold them.
+// Reads a file or a text in memory through one large buffer, as a stream of
+// bytes or line by line. Lines read by readLine are read whole: the buffer
+// grows to hold them.
 class textInput {
 public:
     // What one read asks for, at the least.
@@ -48,11 +63,16 @@ public:
     }
     // False at the end of the input or after a read error.
     bool readLine(textLine& line);
-    // Every complete line (one ended by a line feed) buffered after the lines
-    // handed out, reading more when none is. Empty at the end of the input or
-    // after a read error; a last line without a line feed is left to readLine.
-    std::string_view completeLines();
-    // Hands out the first count bytes of what completeLines gave.
+    // The bytes read and not yet handed out, followed by readable bytes up to
+    // shortPiece in all.
+    std::string_view buffered() const { return {buffer.data() + begin, end - begin}; }
+    // Nothing more will be read: the end of the input, or a read error.
+    bool exhausted() const { return atEnd || readError || !isOpen(); }
+    // Reads more after what is buffered, at least as much as is buffered, so
+    // that a caller that waits for more of the same text never reads it over
+    // and over; false when nothing more came.
+    bool readMore() { return fill(); }
+    // Hands out the first count bytes of what buffered() gave.
     void skip(std::size_t count) {
         begin += count;
         scanned = 0;
@@ -96,13 +116,11 @@ public:
         }
     }
     void write(std::string_view text) { write(text.data(), text.size()); }
-    // Like write, for data followed by readable bytes up to shortPiece in all.
-    void writePadded(const char* data, std::size_t size) {
-        if (size <= shortPiece && buffer.size() - used >= shortPiece) {
-            std::memcpy(buffer.data() + used, data, shortPiece);
-            used += size;
+    void write(paddedText text) {
+        if (text.isShort() && buffer.size() - used >= shortPiece) {
+            used = static_cast<std::size_t>(text.copyShortTo(buffer.data() + used) - buffer.data());
         } else {
-            write(data, size);
+            write(text.data, text.size);
         }
     }
     // The free part of the buffer as plain pointers, for the tightest loops:
