@@ -21,14 +21,16 @@ textInput::textInput(const std::string& path, std::vector<char>& buffer,
     }
 }
 
-textInput::textInput(std::string_view content, std::vector<char>& buffer, bool endsInReadError)
+textInput::textInput(std::string_view content, std::vector<char>& buffer, bool endsInReadError,
+                     std::size_t readSize)
     : inMemory(true),
       buffer(buffer),
-      end(content.size()),
-      atEnd(!endsInReadError),
-      readError(endsInReadError) {
-    buffer.assign(content.begin(), content.end());
-    buffer.resize(content.size() + spare, '\0');
+      unread(content),
+      readSize(std::max<std::size_t>(readSize, 1)),
+      endsInReadError(endsInReadError) {
+    if (buffer.size() < chunkSize + spare) {
+        buffer.resize(chunkSize + spare);
+    }
 }
 
 textInput::~textInput() {
@@ -77,8 +79,9 @@ bool textInput::fill() {
     if (const std::size_t wanted = std::max(chunkSize, end) + spare; buffer.size() - end < wanted) {
         buffer.resize(std::max(buffer.size() * 2, end + wanted));
     }
-    const long long count =
-        platformFile::readSome(file, buffer.data() + end, buffer.size() - end - spare);
+    const std::size_t room = buffer.size() - end - spare;
+    const long long count = inMemory ? readUnread(buffer.data() + end, room)
+                                     : platformFile::readSome(file, buffer.data() + end, room);
     if (count < 0) {
         readError = true;
     } else if (count == 0) {
@@ -87,6 +90,16 @@ bool textInput::fill() {
         end += static_cast<std::size_t>(count);
     }
     return count > 0;
+}
+
+long long textInput::readUnread(char* to, std::size_t room) {
+    const std::size_t count = std::min({room, readSize, unread.size() - unreadAt});
+    if (count == 0) {
+        return endsInReadError ? -1 : 0;
+    }
+    std::memcpy(to, unread.data() + unreadAt, count);
+    unreadAt += count;
+    return static_cast<long long>(count);
 }
 
 textOutput::textOutput(const std::string& path, std::vector<char>& buffer)

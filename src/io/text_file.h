@@ -48,9 +48,11 @@ public:
     // The buffer is the caller's, so that one allocation serves many files.
     textInput(const std::string& path, std::vector<char>& buffer,
               platformFile::readable accepted = platformFile::readable::regularFiles);
-    // A text in memory; with endsInReadError its end reads as a failed read,
-    // so that callers' failure handling can be tried.
-    textInput(std::string_view content, std::vector<char>& buffer, bool endsInReadError = false);
+    // A text in memory, handed out at most readSize bytes a read, so that
+    // callers can be tried on reads of any size; with endsInReadError its
+    // end reads as a failed read, so that their failure handling can be too.
+    textInput(std::string_view content, std::vector<char>& buffer, bool endsInReadError = false,
+              std::size_t readSize = chunkSize);
     textInput(const textInput&) = delete;
     textInput& operator=(const textInput&) = delete;
     ~textInput();
@@ -82,10 +84,15 @@ public:
 
 private:
     bool fill();
+    long long readUnread(char* to, std::size_t room);
 
     int file = -1;
     bool inMemory = false;
     std::vector<char>& buffer;
+    std::string unread;  // of a text in memory, from unreadAt on
+    std::size_t unreadAt = 0;
+    std::size_t readSize = chunkSize;
+    bool endsInReadError = false;
     std::size_t begin = 0;    // first byte not yet handed out
     std::size_t end = 0;      // one past the last byte read
     std::size_t scanned = 0;  // bytes after begin known to hold no line feed
