@@ -26,10 +26,11 @@ textInput::textInput(std::string_view content, std::vector<char>& buffer, bool e
     : inMemory(true),
       buffer(buffer),
       unread(content),
-      readSize(std::max<std::size_t>(readSize, 1)),
+      // A short text needs no more room than it takes.
+      readSize(std::clamp<std::size_t>(content.size(), 1, std::max<std::size_t>(readSize, 1))),
       endsInReadError(endsInReadError) {
-    if (buffer.size() < chunkSize + spare) {
-        buffer.resize(chunkSize + spare);
+    if (buffer.size() < this->readSize + spare) {
+        buffer.resize(this->readSize + spare);
     }
 }
 
@@ -76,7 +77,7 @@ bool textInput::fill() {
         end -= begin;
         begin = 0;
     }
-    if (const std::size_t wanted = std::max(chunkSize, end) + spare; buffer.size() - end < wanted) {
+    if (const std::size_t wanted = std::max(readSize, end) + spare; buffer.size() - end < wanted) {
         buffer.resize(std::max(buffer.size() * 2, end + wanted));
     }
     const std::size_t room = buffer.size() - end - spare;

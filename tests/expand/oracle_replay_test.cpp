@@ -38,12 +38,12 @@ std::vector<namedInput> corpus() {
 
 std::vector<namedInput> longLines() {
     const std::string tokens = "a $HOST $(Domain) $LONG $(A$K) $UNSET $(unset) $ $( x ";
-    return {{"longLineOfTokens", repeated(tokens, 3000)},
-            {"openParentheses", repeated("$(", 40000) + "HOST)\n" + repeated("$(", 999)},
-            {"longName", "$(" + std::string(70000, 'H') + ")$" + std::string(70000, 'H') + "\n"},
-            {"nulOnEveryLine", repeated("$HOST\0$HOST\n>x\n\0$(HOST)\n"s, 3000)},
+    return {{"longLineOfTokens", repeated(tokens, 600)},
+            {"openParentheses", repeated("$(", 8000) + "HOST)\n" + repeated("$(", 999)},
+            {"longName", "$(" + std::string(9000, 'H') + ")$" + std::string(9000, 'H') + "\n"},
+            {"nulOnEveryLine", repeated("$HOST\0$HOST\n>x\n\0$(HOST)\n"s, 600)},
             {"directivesBetweenLongLines",
-             repeated(repeated(tokens, 300) + "\n>>K=$HOST$K\n>>bad\n", 20)}};
+             repeated(repeated(tokens, 80) + "\n>>K=$HOST$K\n>>bad\n", 8)}};
 }
 
 class countingObserver : public missObserver {
