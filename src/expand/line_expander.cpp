@@ -122,7 +122,7 @@ void lineExpander::keywordSet(std::size_t keywordLength) {
             tokenEnd = name + packed.length + parenthesized;
             const cachedValue* value = cache.find(packed, name);
             if (value == nullptr && observer != nullptr && parenthesized) {
-                observer->unknownName({name, packed.length}, currentLine);
+                observer->unknownName({name, packed.length}, currentFile, currentLine);
             }
             return value;
         }
@@ -155,7 +155,7 @@ const cachedValue* lineExpander::longTokenAt(const char* dollar, const char* end
         const cachedValue* value = length <= longestKeyword ? cache.find(name, length) : nullptr;
         if (value == nullptr) {
             if (observer != nullptr) {
-                observer->unknownName({name, length}, currentLine);
+                observer->unknownName({name, length}, currentFile, currentLine);
             }
             return nullptr;
         }
@@ -312,7 +312,9 @@ void lineExpander::expandText(textInput& in, textOutput& out) {
     }
 }
 
-void lineExpander::expandLine(const textLine& line, std::uint64_t lineNumber, textOutput& out) {
+void lineExpander::expandLine(const textLine& line, std::string_view file, std::uint64_t lineNumber,
+                              textOutput& out) {
+    currentFile = file;
     currentLine = lineNumber;
     const char* const end = line.text + line.length;
     const char* const nul = findByte(line.text, end, '\0');

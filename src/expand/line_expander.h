@@ -13,8 +13,8 @@
 class missObserver {
 public:
     virtual ~missObserver() = default;
-    // line counts the lines of the file being read, from 1.
-    virtual void unknownName(std::string_view name, std::uint64_t line) = 0;
+    // file is the name of the file being read, line counts its lines from 1.
+    virtual void unknownName(std::string_view name, std::string_view file, std::uint64_t line) = 0;
 };
 
 // Expands the text lines of a template as a stream: dollar signs are found a
@@ -39,9 +39,10 @@ public:
     // Expands the text lines at the front of in into out, up to a directive
     // line (left unread) or the end of in, or until out has failed.
     void expandText(textInput& in, textOutput& out);
-    // One text line, numbered for the observer; its line feed is written
-    // also where it had none.
-    void expandLine(const textLine& line, std::uint64_t lineNumber, textOutput& out);
+    // One text line, placed for the observer; its line feed is written also
+    // where it had none.
+    void expandLine(const textLine& line, std::string_view file, std::uint64_t lineNumber,
+                    textOutput& out);
     // The text with every accepted token replaced by its value.
     std::string expandValue(std::string_view text);
     // The size expandValue would give, without building it.
@@ -94,5 +95,6 @@ private:
     missObserver* misses = nullptr;
     // Forgotten whenever the table changes.
     tokenCache lookups;
+    std::string_view currentFile;
     std::uint64_t currentLine = 0;
 };

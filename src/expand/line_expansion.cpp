@@ -45,7 +45,8 @@ bool subsIter::processStream(textInput& in, textOutput& out) {
                 carryOutDirective(directiveText(line, in.keepsLineEndCarriageReturns()), out) &&
                 includesSucceeded;
         } else {
-            expander.expandLine(line, lineNumber, out);
+            expander.expandLine(line, filenames.empty() ? std::string_view() : filenames.back(),
+                                lineNumber, out);
         }
     }
     if (in.failed()) {

@@ -48,7 +48,7 @@ std::vector<namedInput> longLines() {
 
 class countingObserver : public missObserver {
 public:
-    void unknownName(std::string_view, std::uint64_t) override { ++count; }
+    void unknownName(std::string_view, std::string_view, std::uint64_t) override { ++count; }
     int count = 0;
 };
 

@@ -11,6 +11,7 @@
 #include "expand/short_name.h"
 #include "expand/word_bytes.h"
 #include "expansion_harness.h"
+#include "support/scratch_dir.h"
 
 namespace {
 
@@ -37,26 +38,30 @@ TEST(tokenSyntax, everyFormOfTheNameRuleAgrees) {
 
 class recordingObserver : public missObserver {
 public:
-    void unknownName(std::string_view name, std::uint64_t line) override {
-        misses.emplace_back(std::string(name), line);
+    void unknownName(std::string_view name, std::string_view file, std::uint64_t line) override {
+        misses.push_back(std::string(name) + " " + std::string(file) + ":" + std::to_string(line));
     }
-    std::vector<std::pair<std::string, std::uint64_t>> misses;
+    std::vector<std::string> misses;
 };
 
 // Only $(name) tokens of text lines whose names are no keyword are told,
-// short or long, with the number of their line in their file.
-TEST(missObserver, isToldOfUnknownParenthesizedNamesAndTheirLines) {
+// short or long, with their file and the number of their line in it.
+TEST(missObserver, isToldOfUnknownParenthesizedNamesAndWhereTheyStand) {
+    scratchDir dir;
+    dir.write("i", "\n$(h)\n");
     const subsTable table = tableOf({{"A", "v"}});
     subsIter iter(table);
     recordingObserver observer;
     iter.observeMisses(&observer);
     const std::string longName(40, 'n');
+    const std::string name = dir.at("t.pre");
     const expansionResult result = expandText(
-        iter, "t.pre", "$(a) $(b) $UNSET $(c\n>>K=$(d)\n\n$(" + longName + ") x$(e)\n$(f)\0$(g)\n"s,
-        {});
-    EXPECT_EQ(result.output, "v $(b) $UNSET $(c\n\n$(" + longName + ") x$(e)\n$(f)\0$(g)\n"s);
-    const std::vector<std::pair<std::string, std::uint64_t>> expected = {
-        {"b", 1}, {longName, 4}, {"e", 4}, {"f", 5}};
+        iter, name,
+        "$(a) $(b) $UNSET $(c\n>>K=$(d)\n>>include i\n$(" + longName + ") x$(e)\n$(f)\0$(g)\n"s);
+    EXPECT_EQ(result.output, "v $(b) $UNSET $(c\n\n$(h)\n$(" + longName + ") x$(e)\n$(f)\0$(g)\n"s);
+    const std::vector<std::string> expected = {"b " + name + ":1", "h " + dir.at("i") + ":2",
+                                               longName + " " + name + ":4", "e " + name + ":4",
+                                               "f " + name + ":5"};
     EXPECT_EQ(observer.misses, expected);
 }
 
