@@ -59,29 +59,10 @@ const char* closingParenthesis(const char* name, const char* end) {
 // The first line start after begin that is a directive line, or may be one
 // when more text follows end; else end.
 const char* nextDirective(const char* begin, const char* end, bool softEnd) {
-    if (end - begin < 2) {
-        return end;
-    }
-    const char* from = begin + 1;  // where the first line start after begin may be
-#if defined(FILLWRIGHT_SSE2)
-    // Markup has a '>' on every line: the three bytes are looked for at 16
-    // places at once rather than the search stopping at every '>'.
-    const auto bytesAt = [](const char* at, char byte) {
-        return _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)),
-                              _mm_set1_epi8(byte));
-    };
-    for (; end - from >= 17; from += 16) {
-        const __m128i starts =
-            _mm_and_si128(_mm_and_si128(bytesAt(from - 1, lineFeed), bytesAt(from, directiveMark)),
-                          bytesAt(from + 1, directiveMark));
-        if (const auto found = static_cast<unsigned>(_mm_movemask_epi8(starts)); found != 0) {
-            return from + __builtin_ctz(found);
-        }
-    }
-#endif
-    for (const char* mark = findByte(from, end, directiveMark); mark != nullptr;
+    for (const char* mark = findByte(begin, end, directiveMark); mark != nullptr;
          mark = findByte(mark + 1, end, directiveMark)) {
-        if (mark[-1] == lineFeed && (mark + 1 < end ? mark[1] == directiveMark : softEnd)) {
+        if (mark > begin && mark[-1] == lineFeed &&
+            (mark + 1 < end ? mark[1] == directiveMark : softEnd)) {
             return mark;
         }
     }
