@@ -50,8 +50,10 @@ bool subsIter::carryOutDirective(std::string_view directive, textOutput& out) {
     return true;
 }
 
+// The length is measured before the value is built, so that a refused value
+// never takes the memory it would need.
 void subsIter::setKeyword(std::string_view keyword, std::string_view value) {
-    const std::size_t length = expandedLength(value);
+    const std::size_t length = expander.expandedLength(value);
     if (length > value.size() && length > keywordValueLimit) {
         std::cerr << "Value of keyword " << quoted(std::string(keyword)) << " would be longer than "
                   << keywordValueLimit << " bytes; directive ignored" << std::endl;
@@ -66,30 +68,11 @@ void subsIter::setKeyword(std::string_view keyword, std::string_view value) {
     if (settings.strict) {
         reportMisses(value, directiveLine);
     }
-    const std::string& stored = tableRoom.assign(getLocalSubs(), name, expandValue(value));
-    lookups.forget();
+    const std::string& stored = tableRoom.assign(getLocalSubs(), name, expander.expandValue(value));
+    expander.keywordSet(keyword.size());
     if (settings.explain) {
-        explainKeyword(std::string(keyword), stored);
+        explainKeyword(name, stored);
     }
-}
-
-// Measured before the value is built, so that a refused value never takes
-// the memory it would need.
-std::size_t subsIter::expandedLength(std::string_view text) {
-    const char* const end = text.data() + text.size();
-    std::size_t length = text.size();
-    const char* dollar = std::find(text.data(), end, '$');
-    while (dollar != end) {
-        const char* next = nullptr;
-        const std::string* value = nullptr;
-        if (matchToken(dollar, end, next, value)) {
-            length = length - static_cast<std::size_t>(next - dollar) + value->size();
-        } else {
-            next = dollar + 1;
-        }
-        dollar = std::find(next, end, '$');
-    }
-    return length;
 }
 
 bool subsIter::include(std::string_view name, textOutput& out) {

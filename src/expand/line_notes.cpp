@@ -14,6 +14,15 @@ const std::string& fileOnTop(const std::vector<std::string>& filenames) {
 
 }  // namespace
 
+void subsIter::configure(const expandSettings& chosen) {
+    settings = chosen;
+    expander.observeMisses(settings.strict ? this : nullptr);
+}
+
+void subsIter::unknownName(std::string_view name, std::string_view /*file*/, std::uint64_t line) {
+    reportMiss("$(" + std::string(name) + ")", line);
+}
+
 // The tokens are found as the expansion finds them: a '$' inside a token
 // replaced is not looked at, one inside a token left as written is.
 void subsIter::reportMisses(std::string_view text, std::size_t lineNumber) {

@@ -4,18 +4,25 @@
 #include <cstdint>
 
 #include "expand/token_cache.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "expand/token_syntax.h"
 
 // Names are found and packed 16 bytes at once where the processor can, with
 // no branch on the token's form or the name's length: both vary from token
 // to token at random, and mispredicted branches would cost more than the work.
 namespace shortName {
 
-#if defined(__SSE2__)
+#if defined(FILLWRIGHT_SSE2)
 constexpr bool available = true;
+
+// The bytes that tokenSyntax::isNameCharacter accepts, as all-ones bytes.
+inline __m128i nameCharacters(__m128i bytes) {
+    using namespace tokenSyntax;
+    // Moved to the bottom of the signed range, the letters take one comparison.
+    const __m128i letters = _mm_cmplt_epi8(
+        _mm_add_epi8(bytes, _mm_set1_epi8(static_cast<char>(0x80 - firstNameLetter))),
+        _mm_set1_epi8(static_cast<char>(0x80 + nameLetterCount)));
+    return _mm_or_si128(letters, _mm_cmpeq_epi8(bytes, _mm_set1_epi8(nameJoiner)));
+}
 
 // The name that starts at name, 16 readable bytes, in a $(NAME) token when
 // parenthesized and in a $NAME token otherwise, when it ends within those
@@ -27,15 +34,13 @@ inline bool pack(const char* name, bool parenthesized, packedName& packed) {
     alignas(16) static constexpr unsigned char keptBytes[32] = {0xff, 0xff, 0xff, 0xff, 0xff, 0xff,
                                                                 0xff, 0xff, 0xff, 0xff, 0xff, 0xff,
                                                                 0xff, 0xff, 0xff, 0xff};
+    using namespace tokenSyntax;
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(name));
-    // Moved to the bottom of the signed range, 'A' to 'Z' take one comparison.
-    const __m128i upper =
-        _mm_cmplt_epi8(_mm_add_epi8(bytes, _mm_set1_epi8(static_cast<char>(0x80 - 'A'))),
-                       _mm_set1_epi8(static_cast<char>(0x80 + 26)));
-    const __m128i nameCharacters = _mm_or_si128(upper, _mm_cmpeq_epi8(bytes, _mm_set1_epi8('_')));
-    const __m128i parentheses = _mm_cmpeq_epi8(bytes, _mm_set1_epi8(')'));
-    const __m128i closing = _mm_or_si128(parentheses, _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')));
-    const unsigned nameEnds = ~static_cast<unsigned>(_mm_movemask_epi8(nameCharacters)) & 0xffff;
+    const __m128i parentheses = _mm_cmpeq_epi8(bytes, _mm_set1_epi8(closeParenthesis));
+    const __m128i closing =
+        _mm_or_si128(parentheses, _mm_cmpeq_epi8(bytes, _mm_set1_epi8(lineFeed)));
+    const unsigned nameEnds =
+        ~static_cast<unsigned>(_mm_movemask_epi8(nameCharacters(bytes))) & 0xffff;
     const unsigned closingEnds = static_cast<unsigned>(_mm_movemask_epi8(closing));
     // Selected by arithmetic: compilers turn a conditional here into a branch.
     const unsigned closingForm = 0u - static_cast<unsigned>(parenthesized);

@@ -18,12 +18,13 @@ bool isTemplate(const std::string& path) {
 
 }  // namespace
 
-subsIter::subsIter(const subsTable& table) : dirIterator(true), globalSubs(&table) {}
+subsIter::subsIter(const subsTable& table)
+    : dirIterator(true), globalSubs(&table), expander(table) {}
 
 subsTable& subsIter::getLocalSubs() {
     if (!localSubs) {
         localSubs = std::make_unique<subsTable>(*globalSubs);
-        lookups.forget();
+        expander.useTable(*localSubs);
     }
     return *localSubs;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <string>
@@ -10,8 +11,8 @@
 #include "dir/dir_iterator.h"
 #include "expand/expand_settings.h"
 #include "expand/include_guard.h"
+#include "expand/line_expander.h"
 #include "expand/table_budget.h"
-#include "expand/token_cache.h"
 #include "io/byte_order_mark.h"
 #include "io/text_file.h"
 #include "table/subs_table.h"
@@ -19,13 +20,13 @@
 // The walker of a run: every template (a file whose name ends in ".pre") is
 // expanded into the file of the same path without that ending. Keyword
 // directives of one template hold for every template expanded after it.
-class subsIter : public dirIterator {
+class subsIter : public dirIterator, private missObserver {
 public:
     // The table must outlive the object; it is never changed through it.
     explicit subsIter(const subsTable& table);
 
     bool processFile(const std::string& path, int depth) override;
-    void configure(const expandSettings& chosen) { settings = chosen; }
+    void configure(const expandSettings& chosen);
 
     // Expands the template in, called path, into out. A failed allocation
     // ends this template alone, with a message.
@@ -44,8 +45,12 @@ public:
                     const std::string*& value);
     // The text with every accepted token replaced by its value.
     std::string expandValue(std::string_view text);
-    // The private table, copied from the run's table on first use.
+    // The private table, copied from the run's table on first use. A keyword
+    // set in it must be told to the expander (see setKeyword).
     subsTable& getLocalSubs();
+    // Null for none. With an observer, lines are expanded one at a time and
+    // counted; see lineExpander::observeMisses.
+    void observeMisses(missObserver* observer) { expander.observeMisses(observer); }
 
     // Includes deeper than this are refused, so that no cycle runs forever.
     static constexpr std::size_t includeDepthLimit = 64;
@@ -56,29 +61,20 @@ public:
 
 private:
     const subsTable& currentSubs() const { return localSubs ? *localSubs : *globalSubs; }
-    // matchToken's work: the value of the token at dollar, or null; tokenEnd
-    // is then the first character after the token.
-    static const cachedValue* tokenAt(const char* dollar, const char* end, const char*& tokenEnd,
-                                      tokenCache::reader& cache);
-    // Calls emit(segment, segmentLength, cachedValue) for every accepted token in
-    // [begin, end) and returns where the text after the last token starts.
-    template <typename Emit>
-    const char* forEachToken(const char* begin, const char* end, Emit emit);
-    void writeTextLine(textLine& line, textOutput& out);
-    void writeTextLines(std::string_view lines, textOutput& out);
     bool carryOutDirective(std::string_view directive, textOutput& out);
     void setKeyword(std::string_view keyword, std::string_view value);
-    std::size_t expandedLength(std::string_view text);
     bool include(std::string_view name, textOutput& out);
     // What the run's settings add; each takes the lines one at a time.
-    bool linesOneByOne() const { return settings.strict || settings.explain; }
+    bool linesOneByOne() const { return expander.observing() || settings.explain; }
     void writeTemplate(const std::string& path, byteOrderMark mark, textInput& in, textOutput& out);
     void previewFile(const std::string& path, const std::string& outputName, textInput& input,
                      byteOrderMark mark);
     std::string readPathOf(const std::string& path) const;
-    // Finds the $(name) tokens of a line that stay as written; reportMiss
-    // writes the message for one.
+    // Finds the $(name) tokens of a directive's value that stay as written;
+    // the expander finds those of text lines. reportMiss writes the message
+    // for one.
     void reportMisses(std::string_view text, std::size_t lineNumber);
+    void unknownName(std::string_view name, std::string_view file, std::uint64_t line) override;
     void reportMiss(std::string_view token, std::size_t lineNumber) const;
     void explainKeyword(const std::string& keyword, const std::string& value) const;
 
@@ -91,8 +87,8 @@ private:
     // One read buffer per include depth: an including file's unread data must
     // survive its includes. A deque keeps the buffers in place as it grows.
     std::deque<std::vector<char>> includeBuffers;
-    // Forgotten whenever the current table changes.
-    tokenCache lookups;
+    // Looks names up in the current table.
+    lineExpander expander;
     includeGuard guard;
     tableBudget tableRoom;
     expandSettings settings;

@@ -12,7 +12,7 @@ bool subsIter::expandTemplate(const std::string& path, textInput& in, textOutput
         // What the expansion was building is gone; what it wrote so far
         // stays, and the next template starts afresh.
         filenames.clear();
-        lookups.forget();
+        expander.useTable(currentSubs());
         std::cerr << "Not enough memory to expand " << quoted(path) << std::endl;
         return false;
     }

@@ -14,10 +14,9 @@
 struct cachedValue {
     const std::string* text = nullptr;
     std::size_t size = 0;  // the text's, without a load through the pointer
-    char padded[shortPiece] = {};
+    char shortCopy[shortPiece] = {};
 
-    // Followed by readable bytes up to shortPiece in all.
-    const char* bytes() const { return size <= shortPiece ? padded : text->data(); }
+    paddedText padded() const { return {size <= shortPiece ? shortCopy : text->data(), size}; }
 };
 
 // A name's length and first 16 bytes in two words, so that short names
@@ -137,7 +136,7 @@ private:
         }
         candidate.value.size = text->size();
         if (text->size() <= shortPiece) {
-            std::memcpy(candidate.value.padded, text->data(), text->size());
+            std::memcpy(candidate.value.shortCopy, text->data(), text->size());
         }
         return &candidate.value;
     }

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "expand/token_syntax.h"
+
 // Tests on eight bytes at once, for the short scans of token names, where a
 // loop over single bytes mispredicts its end on nearly every token. A result
 // marks each byte that passes with its high bit; the first byte read is the
@@ -30,12 +32,13 @@ inline std::uint64_t equalTo(std::uint64_t word, char byte) {
     return ~(((difference & lowBits) + lowBits) | difference | lowBits);
 }
 
-// Upper-case ASCII letters and '_': the characters of a $NAME token.
+// The bytes that tokenSyntax::isNameCharacter accepts.
 inline std::uint64_t nameCharacters(std::uint64_t word) {
+    using namespace tokenSyntax;
     const std::uint64_t low = word & lowBits;
-    const std::uint64_t atLeastA = low + ones * (0x80 - 'A');
-    const std::uint64_t beyondZ = low + ones * (0x80 - 'Z' - 1);
-    return ((atLeastA & ~beyondZ & ~word) & highBits) | equalTo(word, '_');
+    const std::uint64_t atLeastFirst = low + ones * (0x80 - firstNameLetter);
+    const std::uint64_t beyondLast = low + ones * (0x80 - lastNameLetter - 1);
+    return ((atLeastFirst & ~beyondLast & ~word) & highBits) | equalTo(word, nameJoiner);
 }
 
 // The position of the first marked byte; marks must not be zero.

@@ -24,14 +24,17 @@ textInput::textInput(const std::string& path, std::vector<char>& buffer,
     }
 }
 
-textInput::textInput(std::string_view content, std::vector<char>& buffer, bool endsInReadError)
+textInput::textInput(std::string_view content, std::vector<char>& buffer, bool endsInReadError,
+                     std::size_t readSize)
     : inMemory(true),
       buffer(buffer),
-      end(content.size()),
-      atEnd(!endsInReadError),
-      readError(endsInReadError) {
-    buffer.assign(content.begin(), content.end());
-    buffer.resize(content.size() + spare, '\0');
+      unread(content),
+      // A short text needs no more room than it takes.
+      readSize(std::clamp<std::size_t>(content.size(), 1, std::max<std::size_t>(readSize, 1))),
+      endsInReadError(endsInReadError) {
+    if (buffer.size() < this->readSize + spare) {
+        buffer.resize(this->readSize + spare);
+    }
 }
 
 textInput::~textInput() {
@@ -68,26 +71,6 @@ bool textInput::readLine(textLine& line) {
     }
 }
 
-std::string_view textInput::completeLines() {
-    for (;;) {
-        const char* start = buffer.data() + begin;
-        const std::size_t available = end - begin;
-        if (std::memchr(start + scanned, '\n', available - scanned) != nullptr) {
-            // The unfinished line after the last line feed is short as a rule.
-            std::size_t length = available;
-            while (start[length - 1] != '\n') {
-                --length;
-            }
-            return {start, length};
-        }
-        scanned = available;
-        if (atEnd || readError || !isOpen()) {
-            return {};
-        }
-        fill();
-    }
-}
-
 std::string_view textInput::peek(std::size_t count) {
     while (end - begin < count && !atEnd && !readError && isOpen()) {
         fill();
@@ -95,29 +78,41 @@ std::string_view textInput::peek(std::size_t count) {
     return {buffer.data() + begin, std::min(count, end - begin)};
 }
 
-// Reads more after the unfinished line, first moving it to the front and
-// growing the buffer when the line already fills it.
+// Reads more after the bytes not yet handed out, first moving them to the
+// front; the buffer grows when they take more than a chunk, so that each read
+// takes at least as much as they hold.
 bool textInput::fill() {
     if (begin > 0) {
         std::memmove(buffer.data(), buffer.data() + begin, end - begin);
         end -= begin;
         begin = 0;
     }
-    if (buffer.size() - end < chunkSize + spare) {
-        buffer.resize(std::max(buffer.size() * 2, end + chunkSize + spare));
+    if (const std::size_t wanted = std::max(readSize, end) + spare; buffer.size() - end < wanted) {
+        buffer.resize(std::max(buffer.size() * 2, end + wanted));
     }
-    const long long count =
-        platformFile::readSome(file, buffer.data() + end, buffer.size() - end - spare);
+    const std::size_t room = buffer.size() - end - spare;
+    const long long count = inMemory ? readUnread(buffer.data() + end, room)
+                                     : platformFile::readSome(file, buffer.data() + end, room);
     if (count < 0) {
         readError = true;
     } else if (count == 0) {
         atEnd = true;
-        stoppedAtMark = platformFile::stoppedAtEndOfFileMark(file, bytesRead);
+        stoppedAtMark = !inMemory && platformFile::stoppedAtEndOfFileMark(file, bytesRead);
     } else {
         end += static_cast<std::size_t>(count);
         bytesRead += static_cast<std::uint64_t>(count);
     }
     return count > 0;
+}
+
+long long textInput::readUnread(char* to, std::size_t room) {
+    const std::size_t count = std::min({room, readSize, unread.size() - unreadAt});
+    if (count == 0) {
+        return endsInReadError ? -1 : 0;
+    }
+    std::memcpy(to, unread.data() + unreadAt, count);
+    unreadAt += count;
+    return static_cast<long long>(count);
 }
 
 textOutput::textOutput(const std::string& path, std::vector<char>& buffer,

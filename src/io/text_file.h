@@ -16,6 +16,20 @@
 // data, so that pieces of its lines can be copied so.
 constexpr std::size_t shortPiece = 32;
 
+// Text followed by readable bytes up to shortPiece in all, whatever its size.
+struct paddedText {
+    const char* data;
+    std::size_t size;
+
+    bool isShort() const { return size <= shortPiece; }
+    // A short text, copied to where shortPiece bytes may be written; returns
+    // the end of the text copied.
+    char* copyShortTo(char* to) const {
+        std::memcpy(to, data, shortPiece);
+        return to + size;
+    }
+};
+
 // One line as the reader holds it. Its bytes may be changed in place, and
 // text[length] is always inside the buffer (the line feed, or a NUL after a
 // last line without one), so a terminator can be put there.
@@ -25,8 +39,9 @@ struct textLine {
     bool endedByLineFeed = false;
 };
 
-// Reads a file or a text in memory line by line through one large buffer.
-// Lines of any length are read whole: the buffer grows to hold them.
+// Reads a file or a text in memory through one large buffer, as a stream of
+// bytes or line by line. Lines read by readLine are read whole: the buffer
+// grows to hold them.
 class textInput {
 public:
     // What one read asks for, at the least.
@@ -35,9 +50,11 @@ public:
     // The buffer is the caller's, so that one allocation serves many files.
     textInput(const std::string& path, std::vector<char>& buffer,
               platformFile::readable accepted = platformFile::readable::regularFiles);
-    // A text in memory; with endsInReadError its end reads as a failed read,
-    // so that callers' failure handling can be tried.
-    textInput(std::string_view content, std::vector<char>& buffer, bool endsInReadError = false);
+    // A text in memory, handed out at most readSize bytes a read, so that
+    // callers can be tried on reads of any size; with endsInReadError its
+    // end reads as a failed read, so that their failure handling can be too.
+    textInput(std::string_view content, std::vector<char>& buffer, bool endsInReadError = false,
+              std::size_t readSize = chunkSize);
     textInput(const textInput&) = delete;
     textInput& operator=(const textInput&) = delete;
     ~textInput();
@@ -52,11 +69,16 @@ public:
     }
     // False at the end of the input or after a read error.
     bool readLine(textLine& line);
-    // Every complete line (one ended by a line feed) buffered after the lines
-    // handed out, reading more when none is. Empty at the end of the input or
-    // after a read error; a last line without a line feed is left to readLine.
-    std::string_view completeLines();
-    // Hands out the first count bytes of what completeLines gave.
+    // The bytes read and not yet handed out, followed by readable bytes up to
+    // shortPiece in all.
+    std::string_view buffered() const { return {buffer.data() + begin, end - begin}; }
+    // Nothing more will be read: the end of the input, or a read error.
+    bool exhausted() const { return atEnd || readError || !isOpen(); }
+    // Reads more after what is buffered, at least as much as is buffered, so
+    // that a caller that waits for more of the same text never reads it over
+    // and over; false when nothing more came.
+    bool readMore() { return fill(); }
+    // Hands out the first count bytes of what buffered() gave.
     void skip(std::size_t count) {
         begin += count;
         scanned = 0;
@@ -72,11 +94,16 @@ public:
 
 private:
     bool fill();
+    long long readUnread(char* to, std::size_t room);
 
     int file = -1;
     std::optional<fileIdentity> opened;
     bool inMemory = false;
     std::vector<char>& buffer;
+    std::string unread;  // of a text in memory, from unreadAt on
+    std::size_t unreadAt = 0;
+    std::size_t readSize = chunkSize;
+    bool endsInReadError = false;
     std::size_t begin = 0;    // first byte not yet handed out
     std::size_t end = 0;      // one past the last byte read
     std::size_t scanned = 0;  // bytes after begin known to hold no line feed
@@ -115,13 +142,11 @@ public:
         }
     }
     void write(std::string_view text) { write(text.data(), text.size()); }
-    // Like write, for data followed by readable bytes up to shortPiece in all.
-    void writePadded(const char* data, std::size_t size) {
-        if (size <= shortPiece && buffer.size() - used >= shortPiece) {
-            std::memcpy(buffer.data() + used, data, shortPiece);
-            used += size;
+    void write(paddedText text) {
+        if (text.isShort() && buffer.size() - used >= shortPiece) {
+            used = static_cast<std::size_t>(text.copyShortTo(buffer.data() + used) - buffer.data());
         } else {
-            write(data, size);
+            write(text.data, text.size);
         }
     }
     // The free part of the buffer as plain pointers, for the tightest loops:

@@ -32,7 +32,8 @@ void operator delete(void* memory, std::size_t) noexcept {
 // A failed allocation ends the template being expanded, and the walk goes on.
 TEST(allocationFailure, endsOneTemplateNotTheRun) {
     scratchDir dir;
-    dir.write("long.pre", "before\n" + std::string(8u << 20, 'x') + "\n");
+    // Directive lines are read whole.
+    dir.write("long.pre", "before\n>>K=" + std::string(8u << 20, 'x') + "\n");
     dir.write("next.pre", "$A\n");
     const subsTable table = tableOf({{"A", "v"}});
     subsIter iter(table);

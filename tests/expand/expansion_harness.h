@@ -31,6 +31,7 @@ struct expansionResult {
 struct expansionOptions {
     std::size_t outputCapacity = std::string::npos;
     bool endsInReadError = false;
+    std::size_t readSize = textInput::chunkSize;
 };
 
 // Expands a text in memory as if it were the file called name.
@@ -39,7 +40,7 @@ inline expansionResult expandText(subsIter& iter, const std::string& name, const
     expansionResult result;
     capturedErrors errors;
     std::vector<char> buffer;
-    textInput in(text, buffer, options.endsInReadError);
+    textInput in(text, buffer, options.endsInReadError, options.readSize);
     textOutput out(result.output, options.outputCapacity);
     result.succeeded = iter.expandStream(name, in, out);
     out.close();

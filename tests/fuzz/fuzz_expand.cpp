@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "expand/subs_iter.h"
 #include "fuzz/fuzz_support.h"
 #include "io/text_file.h"
+#include "support/slow_expansion.h"
 #include "table/subs_table.h"
 
 // Each input is expanded as a template in a scratch directory that holds a
@@ -25,11 +27,9 @@ class includeDirectory {
 public:
     includeDirectory() {
         root = processScratchPath("fuzz-expand-");
-        add("common", "common $HOST $(domain)\n>>K=$HOST-$K\n");
-        add("nested", ">>include common\nnested $K\n");
-        add("self", "self\n>>include self\n");
-        add("sub/inner", ">>include ../common\n>>include inner\n$(K)\n");
-        add("crlf", "a\r\n>>X=1\r\n$X\r\n");
+        for (const auto& [name, content] : slowExpansion::corpusIncludes()) {
+            add(name, content);
+        }
         // Each includes the next twice: 2^6 expansions from one include.
         for (int i = 0; i < 6; ++i) {
             const std::string next = "twice" + std::to_string(i + 1);
@@ -63,17 +63,6 @@ private:
     }
 };
 
-subsTable smallTable() {
-    subsTable table;
-    table.assign("HOST", "alpha");
-    table.assign("DOMAIN", "example.org");
-    table.assign("K", "$HOST");
-    table.assign("LONG", std::string(300, 'v'));
-    // A name with a dollar sign: its token holds another token's start.
-    table.assign("A$K", "nested");
-    return table;
-}
-
 bool hasDirectiveLine(std::string_view input) {
     return input.substr(0, 2) == ">>" || input.find("\n>>") != std::string_view::npos;
 }
@@ -94,55 +83,13 @@ void checkPlainCopy(std::string_view input, const std::string& output) {
     }
 }
 
-// Text without directives or NUL bytes, expanded the slow way, a byte at a
-// time: the fast paths, which take many lines and bytes at once, must agree.
-std::string expandedSlowly(std::string_view input, const subsTable& table) {
-    std::string output;
-    std::size_t at = 0;
-    while (at < input.size()) {
-        if (input[at] != '$') {
-            output += input[at++];
-            continue;
-        }
-        std::size_t nameBegin = at + 1;
-        std::size_t nameEnd = nameBegin;
-        std::size_t tokenEnd = 0;
-        if (nameBegin < input.size() && input[nameBegin] == '(') {
-            nameEnd = ++nameBegin;
-            while (nameEnd < input.size() && input[nameEnd] != ')' && input[nameEnd] != '\n') {
-                ++nameEnd;
-            }
-            tokenEnd = nameEnd < input.size() && input[nameEnd] == ')' ? nameEnd + 1 : 0;
-        } else {
-            while (nameEnd < input.size() &&
-                   ((input[nameEnd] >= 'A' && input[nameEnd] <= 'Z') || input[nameEnd] == '_')) {
-                ++nameEnd;
-            }
-            tokenEnd = nameEnd;
-        }
-        const std::string* value =
-            tokenEnd == 0 ? nullptr
-                          : table.find(std::string(input.substr(nameBegin, nameEnd - nameBegin)));
-        if (value == nullptr) {
-            output += input[at++];
-            continue;
-        }
-        output += *value;
-        at = tokenEnd;
-    }
-    if (!input.empty() && input.back() != '\n') {
-        output += '\n';
-    }
-    return output;
-}
-
+// Templates without includes are expanded the slow way too; the fast paths,
+// which take many lines and bytes at once, must agree.
 void checkAgainstSlowExpansion(std::string_view input, const std::string& output,
                                const subsTable& table) {
-    if (hasDirectiveLine(input) || input.find('\0') != std::string_view::npos ||
-        output.size() >= outputCapacity) {
-        return;
-    }
-    if (output != expandedSlowly(input, table)) {
+    subsTable slowTable = table;
+    const std::optional<std::string> expected = slowExpansion::expandedTemplate(input, slowTable);
+    if (expected && output.size() < outputCapacity && output != *expected) {
         std::abort();
     }
 }
@@ -172,22 +119,30 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const includeDirectory includes;
-    static const subsTable table = smallTable();
+    static const subsTable table = slowExpansion::corpusTable();
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     // Include names are joined to the template's directory; ".." would let
     // the fuzzer read any file on the machine, and follow it into devices.
     if (input.find("..") != std::string_view::npos) {
         return -1;
     }
-    subsIter iter(table);
-    std::vector<char> buffer;
-    textInput in(input, buffer);
-    std::string output;
-    textOutput out(output, outputCapacity);
-    iter.expandTemplate(includes.templateName, in, out);
-    out.close();
-    checkPlainCopy(input, output);
-    checkAgainstSlowExpansion(input, output, table);
-    checkLineByLine(input, output, table, includes.templateName);
+    // Read whole, and in reads of a few bytes, so that lines and tokens
+    // straddle the windows the expansion takes.
+    const std::size_t readSizes[] = {textInput::chunkSize, 1 + size % 61};
+    std::string outputs[2];
+    for (int run = 0; run < 2; ++run) {
+        subsIter iter(table);
+        std::vector<char> buffer;
+        textInput in(input, buffer, false, readSizes[run]);
+        textOutput out(outputs[run], outputCapacity);
+        iter.expandTemplate(includes.templateName, in, out);
+        out.close();
+    }
+    if (outputs[0] != outputs[1]) {
+        std::abort();
+    }
+    checkPlainCopy(input, outputs[0]);
+    checkAgainstSlowExpansion(input, outputs[0], table);
+    checkLineByLine(input, outputs[0], table, includes.templateName);
     return 0;
 }

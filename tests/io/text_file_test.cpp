@@ -64,7 +64,7 @@ TEST_P(largeFiles, areWrittenWhole) {
             const std::size_t size =
                 std::min(pieces[next % std::size(pieces)], content.size() - at);
             if (size <= shortPiece && content.size() - at >= shortPiece) {
-                output.writePadded(content.data() + at, size);
+                output.write(paddedText{content.data() + at, size});
             } else {
                 output.write(content.data() + at, size);
             }
