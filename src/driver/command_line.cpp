@@ -7,6 +7,9 @@
 bool parseArguments(int argc, const char* const* argv, commandLine& parsed) {
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
+        if (readToolOption(argument, parsed.tools)) {
+            continue;
+        }
         if (argument.empty() || argument.front() != '-') {
             parsed.positional.push_back(argument);
             continue;
@@ -41,7 +44,7 @@ int fillwrightMain(int argc, const char* const* argv) {
         return -1;
     }
     if (parsed.positional.size() >= 2) {
-        run(parsed.positional, parsed.options);
+        run(parsed.positional, parsed.options, parsed.tools);
     } else {
         printUsage(programName);
     }

@@ -28,12 +28,14 @@ std::string canonicalKeywordFor(const std::vector<std::string>& positional) {
     }
 }
 
-void run(const std::vector<std::string>& positional, const subsTable& options) {
+void run(const std::vector<std::string>& positional, const subsTable& options,
+         const toolOptions& tools) {
     subsTable table(options);
     table.setIfAbsent("FQDN", hostFqdn());
     const std::string canonicalKeyword = canonicalKeywordFor(positional);
     readSubstitutions(table, positional[1]);
     addBuiltIns(table, canonicalKeyword);
     subsIter iterator(table);
+    iterator.setAtomicWrites(tools.atomic);
     iterator.walk(positional[0], 0);
 }

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/tool_options.h"
 #include "table/subs_table.h"
 
 // "FQDN", "HOST" or "IPaddr", as the optional third argument chooses; an
@@ -10,4 +11,5 @@
 std::string canonicalKeywordFor(const std::vector<std::string>& positional);
 
 // One run: builds the table from its four sources and expands the tree.
-void run(const std::vector<std::string>& positional, const subsTable& options);
+void run(const std::vector<std::string>& positional, const subsTable& options,
+         const toolOptions& tools);

@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "events/text.h"
+#include "io/atomic_output.h"
 
 namespace {
 
@@ -28,12 +29,19 @@ subsTable& subsIter::getLocalSubs() {
 
 bool subsIter::processFile(const std::string& path, int /*depth*/) {
     if (!isTemplate(path)) {
+        if (atomicWrites) {
+            atomicOutput::removeLeftover(path);
+        }
         return true;
     }
     const std::string outputName = path.substr(0, path.size() - templateEnding.size());
     textInput input(path, inBuffer);
     if (!input.isOpen()) {
         std::cerr << "Cannot open " << quoted(path) << " for input" << std::endl;
+        return true;
+    }
+    if (atomicWrites) {
+        expandAtomically(path, outputName, input);
         return true;
     }
     // Opened only now: a template that cannot be read leaves an earlier

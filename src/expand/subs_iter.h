@@ -21,6 +21,9 @@ public:
     explicit subsIter(const subsTable& table);
 
     bool processFile(const std::string& path, int depth) override;
+    // With it, each output is replaced whole, and left untouched when its
+    // text is unchanged.
+    void setAtomicWrites(bool on) { atomicWrites = on; }
 
     // Expands in into out as the file called name, to whose directory its
     // includes are joined.
@@ -62,6 +65,7 @@ private:
     void setKeyword(std::string_view keyword, std::string_view value);
     std::size_t expandedLength(std::string_view text);
     bool include(std::string_view name, textOutput& out);
+    void expandAtomically(const std::string& path, const std::string& outputName, textInput& input);
 
     const subsTable* globalSubs;
     std::unique_ptr<subsTable> localSubs;
@@ -74,4 +78,5 @@ private:
     std::deque<std::vector<char>> includeBuffers;
     // Forgotten whenever the current table changes.
     tokenCache lookups;
+    bool atomicWrites = false;
 };

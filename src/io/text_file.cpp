@@ -109,7 +109,9 @@ bool textInput::fill() {
 }
 
 textOutput::textOutput(const std::string& path, std::vector<char>& buffer)
-    : file(platformFile::openForWriting(path)), buffer(buffer) {
+    : textOutput(platformFile::openForWriting(path), buffer) {}
+
+textOutput::textOutput(int file, std::vector<char>& buffer) : file(file), buffer(buffer) {
     if (buffer.size() < bufferSize) {
         buffer.resize(bufferSize);
     }

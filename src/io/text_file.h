@@ -80,6 +80,8 @@ public:
 
     // The buffer is the caller's, so that one allocation serves many files.
     textOutput(const std::string& path, std::vector<char>& buffer);
+    // Writes a file opened elsewhere (-1: none), and closes it.
+    textOutput(int file, std::vector<char>& buffer);
     // Appends to sink; writes beyond capacity fail, as on a full disk.
     explicit textOutput(std::string& sink, std::size_t capacity = std::string::npos);
     textOutput(const textOutput&) = delete;
