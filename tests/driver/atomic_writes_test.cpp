@@ -54,15 +54,6 @@ struct atomicTree {
     scratchDir dir;
 };
 
-// Read in one piece: tens of megabytes byte by byte take seconds.
-std::string readLarge(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary | std::ios::ate);
-    std::string content(static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0)), '\0');
-    in.seekg(0);
-    in.read(content.data(), static_cast<std::streamsize>(content.size()));
-    return content;
-}
-
 TEST(AtomicWrites, UnchangedOutputIsNotTouched) {
     atomicTree tree;
     tree.dir.write("tree/a.pre", "value $V\n");
@@ -138,7 +129,7 @@ TEST(AtomicWrites, LeftoversOfInterruptedRunsAreRemoved) {
     atomicTree tree;
     const std::string leftover = "tree/sub/.a" + temporaryMark + "0123456789abcdef";
     const std::vector<std::string> others = {
-        "tree/sub/.a" + temporaryMark + "0123456789ABCDEF",
+        "tree/sub/.a" + temporaryMark + "FEDCBA9876543210",
         "tree/sub/a" + temporaryMark + "0123456789abcdef",
         "tree/sub/.a" + temporaryMark + "0123456789abcde",
         "tree/sub/.a" + temporaryMark + "0123456789abcdef.txt",
@@ -170,6 +161,15 @@ TEST(AtomicWrites, LeftoversOfInterruptedRunsAreRemoved) {
 }
 
 #ifndef _WIN32
+// Read in one piece: tens of megabytes byte by byte take seconds.
+std::string readLarge(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary | std::ios::ate);
+    std::string content(static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0)), '\0');
+    in.seekg(0);
+    in.read(content.data(), static_cast<std::streamsize>(content.size()));
+    return content;
+}
+
 mode_t modeOf(const fs::path& file) {
     struct stat status {};
     return ::stat(file.c_str(), &status) == 0 ? status.st_mode & 07777 : 0;
