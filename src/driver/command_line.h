@@ -13,8 +13,8 @@ struct commandLine {
 };
 
 // Splits the arguments after the program name into positional arguments,
-// tool options and -keyword=value / -keyword value options. False, after the message, when the
-// last argument is an option without a value.
+// tool options and -keyword=value / -keyword value options. False, after the
+// message, when the last argument is an option without a value.
 bool parseArguments(int argc, const char* const* argv, commandLine& parsed);
 
 void printUsage(const std::string& programName);
