@@ -57,6 +57,20 @@ long long readFully(int file, std::int64_t offset, char* buffer, std::size_t siz
     return static_cast<long long>(done);
 }
 
+// Exactly the form temporaryNameFor gives.
+bool isLeftoverName(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string_view name =
+        std::string_view(path).substr(slash == std::string::npos ? 0 : slash + 1);
+    const std::size_t suffix = temporaryMark.size() + randomDigits;
+    if (name.size() < 2 + suffix || name.front() != '.' ||
+        name.substr(name.size() - suffix, temporaryMark.size()) != temporaryMark) {
+        return false;
+    }
+    return name.find_first_not_of("0123456789abcdef", name.size() - randomDigits) ==
+           std::string_view::npos;
+}
+
 }  // namespace
 
 atomicOutput::atomicOutput(const std::string& output, const std::string& templatePath)
@@ -147,19 +161,6 @@ bool atomicOutput::holdsSameText() const {
     }
     replacementFile::closeFile(old);
     return same;
-}
-
-bool atomicOutput::isLeftoverName(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    const std::string_view name =
-        std::string_view(path).substr(slash == std::string::npos ? 0 : slash + 1);
-    const std::size_t suffix = temporaryMark.size() + randomDigits;
-    if (name.size() < 2 + suffix || name.front() != '.' ||
-        name.substr(name.size() - suffix, temporaryMark.size()) != temporaryMark) {
-        return false;
-    }
-    return name.find_first_not_of("0123456789abcdef", name.size() - randomDigits) ==
-           std::string_view::npos;
 }
 
 void atomicOutput::removeLeftover(const std::string& path) {

@@ -28,7 +28,6 @@ public:
     // Removes a temporary file that an interrupted run left at path; any
     // other file is left alone.
     static void removeLeftover(const std::string& path);
-    static bool isLeftoverName(const std::string& path);
 
 private:
     bool holdsSameText() const;
