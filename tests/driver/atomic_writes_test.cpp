@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -81,30 +82,47 @@ std::string largeOutput(const std::string& value) {
     return withNativeLineEnds(repeated(value + largePiece, largeLines));
 }
 
+// Outputs within one piece of the comparison and beyond it, whose new texts
+// differ from the old ones only in their last line.
 TEST(AtomicWrites, UnchangedOutputIsNotTouched) {
     atomicTree tree;
-    tree.dir.write("tree/a.pre", "value $V\n");
+    const std::string body = repeated("a line of text that stays the same\n", 30000);
+    const std::vector<std::string> names = {"tree/small", "tree/large"};
+    tree.dir.write("tree/small.pre", "value\n$V\n");
+    tree.dir.write("tree/large.pre", body + "$V\n");
     ASSERT_EQ(tree.run().standardError, "");
-    const fs::path output = tree.dir.path() / "tree/a";
-    // Set well in the past, so that any write shows.
-    const auto past = fs::last_write_time(output) - std::chrono::hours(48);
-    fs::last_write_time(output, past);
+    struct stamp {
+        fs::file_time_type written;
+        std::uint64_t file = 0;  // the inode where there is one
+    };
+    const auto stampOf = [&](const std::string& name) {
+        stamp result{fs::last_write_time(tree.dir.path() / name)};
 #ifndef _WIN32
-    struct stat before {};
-    ASSERT_EQ(::stat(output.c_str(), &before), 0);
+        struct stat status {};
+        if (::stat(tree.dir.at(name).c_str(), &status) == 0) {
+            result.file = status.st_ino;
+        }
 #endif
+        return result;
+    };
+    std::vector<stamp> before;
+    for (const std::string& name : names) {
+        // Set well in the past, so that any write shows.
+        fs::last_write_time(tree.dir.path() / name,
+                            fs::last_write_time(tree.dir.path() / name) - std::chrono::hours(48));
+        before.push_back(stampOf(name));
+    }
     EXPECT_EQ(tree.run().standardError, "");
-    EXPECT_EQ(fs::last_write_time(output), past);
-#ifndef _WIN32
-    struct stat after {};
-    ASSERT_EQ(::stat(output.c_str(), &after), 0);
-    EXPECT_EQ(after.st_ino, before.st_ino);
-    EXPECT_EQ(after.st_ctime, before.st_ctime);
-#endif
-    // A text of the same length that differs in one byte is written.
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(stampOf(names[i]).written, before[i].written) << names[i];
+        EXPECT_EQ(stampOf(names[i]).file, before[i].file) << names[i];
+    }
     EXPECT_EQ(tree.run("two").standardError, "");
-    EXPECT_EQ(tree.dir.read("tree/a"), withNativeLineEnds("value two\n"));
-    EXPECT_NE(fs::last_write_time(output), past);
+    EXPECT_EQ(tree.dir.read("tree/small"), withNativeLineEnds("value\ntwo\n"));
+    EXPECT_TRUE(readLarge(tree.dir.path() / "tree/large") == withNativeLineEnds(body + "two\n"));
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        EXPECT_NE(stampOf(names[i]).written, before[i].written) << names[i];
+    }
     EXPECT_EQ(tree.temporaryFiles(), std::vector<std::string>{});
 }
 
