@@ -15,6 +15,10 @@ namespace {
 
 constexpr std::size_t largestTransfer = 1u << 30;
 
+// Up to a second in all.
+constexpr int renameAttempts = 20;
+constexpr DWORD renamePause = 50;
+
 constexpr DWORD notAFile = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE;
 
 bool exists(DWORD attributes) {
@@ -68,13 +72,21 @@ int duplicateForText(int file) {
     return copy;
 }
 
+// Shared for deletion too: another run may put its output in this one's
+// place meanwhile.
 int openForComparing(const std::string& path) {
     if (inspect(path) != nameHolds::regularFile) {
         return -1;
     }
-    int file = -1;
-    if (_sopen_s(&file, path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT, _SH_DENYNO, 0) != 0) {
+    const HANDLE handle = CreateFileA(
+        path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
         return -1;
+    }
+    const int file = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
+    if (file < 0) {
+        CloseHandle(handle);
     }
     return file;
 }
@@ -112,9 +124,20 @@ bool replace(int file, const std::string& temporary, const std::string& output) 
         return true;
     }
     // A new output, or one that ReplaceFileA could not take over: wherever it
-    // failed, the temporary file still has its own name.
-    return MoveFileExA(temporary.c_str(), output.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    // failed, the temporary file still has its own name. A reader that holds
+    // the output open without delete sharing blocks the rename for a while.
+    for (int attempt = 0;; ++attempt) {
+        if (MoveFileExA(temporary.c_str(), output.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return true;
+        }
+        const DWORD error = GetLastError();
+        if (attempt == renameAttempts ||
+            (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED)) {
+            return false;
+        }
+        Sleep(renamePause);
+    }
 }
 
 void removeIfUnused(const std::string& path) {
