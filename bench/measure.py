@@ -195,6 +195,42 @@ def many_files_case(args, out):
     out.check("many files within 3x of cp -r", fillwright.median_wall() <= 3 * cp.median_wall())
 
 
+def rerun_case(args, out):
+    """The many-files tree run again with nothing changed: every output is
+    already what the run would write."""
+    work = args.work
+    copy = os.path.join(work, "copy")
+
+    def remove_copy():
+        shutil.rmtree(copy, ignore_errors=True)
+
+    tools = [
+        tool("fillwright", [args.binary, "tree", "subs.txt"]),
+        tool("fillwright --atomic", [args.binary, "tree", "subs.txt", "--atomic"]),
+        tool("cp -r", ["cp", "-r", "pristine", "copy"], prepare=remove_copy),
+    ]
+    run_case(tools, args.rounds, work)
+    remove_copy()
+    before = output_stamps(os.path.join(work, "tree"))
+    subprocess.run(tools[1].argv, cwd=work, check=True)
+    if output_stamps(os.path.join(work, "tree")) != before:
+        sys.exit("rerun: fillwright --atomic rewrote outputs that were unchanged")
+    fillwright, atomic, cp = tools
+    out.add_case("rerun", tools)
+    out.check("rerun within 3x of cp -r", fillwright.median_wall() <= 3 * cp.median_wall())
+    out.check("rerun --atomic within 3x of cp -r", atomic.median_wall() <= 3 * cp.median_wall())
+
+
+def output_stamps(tree):
+    stamps = {}
+    for directory, _, names in os.walk(tree):
+        for name in names:
+            if name.endswith(".pre"):
+                status = os.stat(os.path.join(directory, name[: -len(".pre")]))
+                stamps[os.path.join(directory, name)] = (status.st_ino, status.st_mtime_ns)
+    return stamps
+
+
 def compare_trees(ours, theirs):
     for directory, _, names in os.walk(ours):
         for name in names:
@@ -313,8 +349,9 @@ CASES = {
     "paren": paren_line_case,
     "long": long_line_case,
     "sparse": sparse_line_case,
+    "rerun": rerun_case,
 }
-DEFAULT_CASES = ["big", "many", "start-up", "nul", "paren", "long"]
+DEFAULT_CASES = ["big", "many", "start-up", "nul", "paren", "long", "rerun"]
 
 
 def main():

@@ -50,7 +50,7 @@ int fillwrightMain(int argc, const char* const* argv) {
         return runWithToolOptions(programName, parsed);
     }
     if (parsed.positional.size() >= 2) {
-        run(parsed.positional, parsed.options);
+        run(parsed.positional, parsed.options, parsed.tools);
     } else {
         printUsage(programName);
     }

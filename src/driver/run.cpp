@@ -61,7 +61,7 @@ bool run(const std::vector<std::string>& positional, const subsTable& options,
         }
     }
     subsIter iterator(table);
-    iterator.configure({tools.strict, tools.explain, preview.get()});
+    iterator.configure({tools.strict, tools.explain, preview.get(), tools.atomic});
     iterator.walk(positional[0], 0);
     return preview && preview->anyChange();
 }

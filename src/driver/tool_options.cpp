@@ -7,7 +7,7 @@ bool readToolOption(const std::string& argument, toolOptions& tools) {
         {"--help", &toolOptions::help},       {"--version", &toolOptions::version},
         {"--check", &toolOptions::check},     {"--diff", &toolOptions::diff},
         {"--strict", &toolOptions::strict},   {"--explain", &toolOptions::explain},
-        {"--verbose", &toolOptions::verbose},
+        {"--verbose", &toolOptions::verbose}, {"--atomic", &toolOptions::atomic},
     };
     for (const auto& [name, flag] : names) {
         if (argument == name) {

@@ -12,6 +12,8 @@ struct toolOptions {
     bool strict = false;
     bool explain = false;
     bool verbose = false;
+    // Each output is written to a temporary file and renamed over the old one.
+    bool atomic = false;
 };
 
 // True, after setting its flag, when the argument is a tool option.

@@ -10,4 +10,6 @@ struct expandSettings {
     bool explain = false;
     // When set, outputs are compared with their new text there instead of written.
     previewOutputs* preview = nullptr;
+    // Each output is written whole to a temporary file and renamed over the old one.
+    bool atomic = false;
 };

@@ -26,7 +26,9 @@ void subsIter::previewFile(const std::string& path, const std::string& outputNam
         std::cerr << "Cannot open " << quoted(newText) << " for output" << std::endl;
         return;
     }
-    writeTemplate(path, mark, input, output);
+    if (!writeTemplate(path, mark, input, output)) {
+        reportFailedTemplate(path);
+    }
     preview.settle(outputName, newText);
 }
 

@@ -16,6 +16,10 @@ void reportUnopenedOutput(const std::string& output, platformFile::writeRefusal 
     std::cerr << "Not writing " << quoted(output) << ": " << reason << std::endl;
 }
 
+void reportFailedTemplate(const std::string& path) {
+    std::cerr << "Failed to process " << quoted(path) << " correctly" << std::endl;
+}
+
 void reportRefusedInclude(const std::string& include, includeGuard::verdict verdict) {
     std::cerr << "Include file " << quoted(include);
     switch (verdict) {

@@ -4,6 +4,7 @@
 
 #include "events/text.h"
 #include "expand/refusal_messages.h"
+#include "io/atomic_output.h"
 #include "io/byte_order_mark.h"
 
 namespace {
@@ -31,6 +32,10 @@ subsTable& subsIter::getLocalSubs() {
 
 bool subsIter::processFile(const std::string& path, int /*depth*/) {
     if (!isTemplate(path)) {
+        // A run that writes nothing removes nothing either.
+        if (settings.atomic && settings.preview == nullptr) {
+            atomicOutput::removeLeftover(path);
+        }
         return true;
     }
     const std::string outputName = path.substr(0, path.size() - templateEnding.size());
@@ -49,6 +54,10 @@ bool subsIter::processFile(const std::string& path, int /*depth*/) {
         previewFile(path, outputName, input, mark);
         return true;
     }
+    if (settings.atomic) {
+        expandAtomically(path, outputName, input, mark);
+        return true;
+    }
     // Opened only now: a template that cannot be read leaves an earlier
     // run's output as it was.
     textOutput output(outputName, outBuffer, input.identity());
@@ -56,11 +65,13 @@ bool subsIter::processFile(const std::string& path, int /*depth*/) {
         reportUnopenedOutput(outputName, output.refusal());
         return true;
     }
-    writeTemplate(path, mark, input, output);
+    if (!writeTemplate(path, mark, input, output)) {
+        reportFailedTemplate(path);
+    }
     return true;
 }
 
-void subsIter::writeTemplate(const std::string& path, byteOrderMark mark, textInput& in,
+bool subsIter::writeTemplate(const std::string& path, byteOrderMark mark, textInput& in,
                              textOutput& out) {
     // The output is in the template's encoding.
     if (mark == byteOrderMark::utf8) {
@@ -68,9 +79,7 @@ void subsIter::writeTemplate(const std::string& path, byteOrderMark mark, textIn
     }
     const bool expanded = expandTemplate(path, in, out);
     const bool written = out.close();
-    if (!expanded || !written) {
-        std::cerr << "Failed to process " << quoted(path) << " correctly" << std::endl;
-    }
+    return expanded && written;
 }
 
 bool subsIter::expandStream(const std::string& name, textInput& in, textOutput& out) {

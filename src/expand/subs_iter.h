@@ -66,9 +66,15 @@ private:
     bool include(std::string_view name, textOutput& out);
     // What the run's settings add; each takes the lines one at a time.
     bool linesOneByOne() const { return expander.observing() || settings.explain; }
-    void writeTemplate(const std::string& path, byteOrderMark mark, textInput& in, textOutput& out);
+    // Expands an opened template into its opened output, in the template's
+    // encoding; false when the text is incomplete.
+    bool writeTemplate(const std::string& path, byteOrderMark mark, textInput& in, textOutput& out);
     void previewFile(const std::string& path, const std::string& outputName, textInput& input,
                      byteOrderMark mark);
+    // With --atomic: the output is replaced whole, and left untouched when
+    // its text is unchanged.
+    void expandAtomically(const std::string& path, const std::string& outputName, textInput& input,
+                          byteOrderMark mark);
     std::string readPathOf(const std::string& path) const;
     // Finds the $(name) tokens of a directive's value that stay as written;
     // the expander finds those of text lines. reportMiss writes the message

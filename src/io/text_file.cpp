@@ -117,7 +117,7 @@ long long textInput::readUnread(char* to, std::size_t room) {
 
 textOutput::textOutput(const std::string& path, std::vector<char>& buffer,
                        const std::optional<fileIdentity>& keep)
-    : buffer(buffer) {
+    : textOutput(-1, buffer) {
     const platformFile::writeOpening opening =
         platformFile::openForWriting(path, keep ? &*keep : nullptr);
     file = opening.file;
@@ -125,6 +125,9 @@ textOutput::textOutput(const std::string& path, std::vector<char>& buffer,
     if (file >= 0) {
         opened = opening.identity;
     }
+}
+
+textOutput::textOutput(int file, std::vector<char>& buffer) : file(file), buffer(buffer) {
     if (buffer.size() < bufferSize) {
         buffer.resize(bufferSize);
     }

@@ -122,6 +122,8 @@ public:
     // The file keep names is never truncated (platformFile::openForWriting).
     textOutput(const std::string& path, std::vector<char>& buffer,
                const std::optional<fileIdentity>& keep = std::nullopt);
+    // Writes a file opened elsewhere (-1: none), and closes it.
+    textOutput(int file, std::vector<char>& buffer);
     // Appends to sink; writes beyond capacity fail, as on a full disk.
     explicit textOutput(std::string& sink, std::size_t capacity = std::string::npos);
     textOutput(const textOutput&) = delete;
