@@ -56,15 +56,6 @@ struct atomicTree {
     scratchDir dir;
 };
 
-// Read in one piece: tens of megabytes byte by byte take seconds.
-std::string readLarge(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary | std::ios::ate);
-    std::string content(static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0)), '\0');
-    in.seekg(0);
-    in.read(content.data(), static_cast<std::streamsize>(content.size()));
-    return content;
-}
-
 // Some 48 MB of output with the value on every line (10 MB under Wine,
 // where a process starts slowly enough for two runs to overlap anyway).
 #ifdef _WIN32
@@ -119,7 +110,7 @@ TEST(AtomicWrites, UnchangedOutputIsNotTouched) {
     }
     EXPECT_EQ(tree.run("two").standardError, "");
     EXPECT_EQ(tree.dir.read("tree/small"), withNativeLineEnds("value\ntwo\n"));
-    EXPECT_TRUE(readLarge(tree.dir.path() / "tree/large") == withNativeLineEnds(body + "two\n"));
+    EXPECT_TRUE(readBytes(tree.dir.path() / "tree/large") == withNativeLineEnds(body + "two\n"));
     for (std::size_t i = 0; i < names.size(); ++i) {
         EXPECT_NE(stampOf(names[i]).written, before[i].written) << names[i];
     }
@@ -221,7 +212,7 @@ TEST(AtomicWrites, ConcurrentRunsLeaveOneRunsTextWhole) {
             EXPECT_EQ(result.exitStatus, 0);
             EXPECT_EQ(result.standardError, "");
         }
-        const std::string big = readLarge(tree.dir.path() / "tree/big");
+        const std::string big = readBytes(tree.dir.path() / "tree/big");
         EXPECT_TRUE(big == first || big == second) << big.size() << " bytes";
         const std::string small = tree.dir.read("tree/small");
         EXPECT_TRUE(small == withNativeLineEnds("first\n") ||
@@ -317,13 +308,13 @@ TEST(AtomicWrites, KilledRunLeavesTheOldOrTheNewOutput) {
         ::usleep(static_cast<useconds_t>(milliseconds * 1000));
         ::kill(child, SIGKILL);
         ::waitpid(child, nullptr, 0);
-        const std::string output = readLarge(tree.dir.path() / "tree/big");
+        const std::string output = readBytes(tree.dir.path() / "tree/big");
         EXPECT_TRUE(output == "the old output\n" || output == newText) << output.size() << " bytes";
         tree.dir.write("tree/big", "the old output\n");
     }
     // The next run cleans up what the killed ones left.
     EXPECT_EQ(tree.run().standardError, "");
-    EXPECT_TRUE(readLarge(tree.dir.path() / "tree/big") == newText);
+    EXPECT_TRUE(readBytes(tree.dir.path() / "tree/big") == newText);
     EXPECT_EQ(tree.temporaryFiles(), std::vector<std::string>{});
 }
 

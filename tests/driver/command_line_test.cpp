@@ -46,33 +46,6 @@ TEST(ParseArguments, SplitsPositionalArgumentsAndOptions) {
     }
 }
 
-// A tool option is a whole argument where an option keyword would be read;
-// as the value of the option before it, or with more after it, it is none.
-TEST(ParseArguments, ReadsToolOptionsWhereKeywordsWouldBe) {
-    const parseCase cases[] = {
-        {{"--atomic", "d", "s"}, true, {"d", "s"}, {}},
-        {{"d", "s", "--atomic"}, true, {"d", "s"}, {}},
-        {{"-k", "--atomic", "d", "s"}, true, {"d", "s"}, {{"k", "--atomic"}}},
-        {{"--atomic=1", "d", "s"}, true, {"d", "s"}, {{"-atomic", "1"}}},
-        {{"--ATOMIC", "d", "s"}, true, {"s"}, {{"-ATOMIC", "d"}}},
-        {{"---atomic", "d", "s"}, true, {"s"}, {{"--atomic", "d"}}},
-    };
-    const bool atomic[] = {true, true, false, false, false, false};
-    for (std::size_t i = 0; i < std::size(cases); ++i) {
-        const parseCase& c = cases[i];
-        std::vector<const char*> argv{"fillwright"};
-        for (const std::string& argument : c.arguments) {
-            argv.push_back(argument.c_str());
-        }
-        commandLine parsed;
-        EXPECT_TRUE(parseArguments(static_cast<int>(argv.size()), argv.data(), parsed));
-        EXPECT_EQ(parsed.positional, c.positional) << c.arguments.front();
-        entries options(parsed.options.all().begin(), parsed.options.all().end());
-        EXPECT_EQ(options, c.options) << c.arguments.front();
-        EXPECT_EQ(parsed.tools.atomic, atomic[i]) << c.arguments.front();
-    }
-}
-
 std::string usageFor(const std::string& program) {
     return "Usage: " + program +
            " <starting dir> <file of substitutions> [-F/H/I]\n"

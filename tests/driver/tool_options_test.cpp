@@ -38,19 +38,25 @@ struct parseCase {
     std::map<std::string, std::string> options;
     bool check;
     bool strict;
+    bool atomic;
 };
 
 TEST(ToolOptions, AreReadWhereAKeywordOptionCouldBegin) {
     const parseCase cases[] = {
-        {{"--check", "d", "s"}, {"d", "s"}, {}, true, false},
-        {{"d", "--strict", "s", "--check"}, {"d", "s"}, {}, true, true},
+        {{"--check", "d", "s"}, {"d", "s"}, {}, true, false, false},
+        {{"d", "--strict", "s", "--check"}, {"d", "s"}, {}, true, true, false},
+        {{"d", "s", "--atomic"}, {"d", "s"}, {}, false, false, true},
         // After -keyword the next argument is its value, whatever it is.
-        {{"-k", "--check", "d", "s"}, {"d", "s"}, {{"k", "--check"}}, false, false},
+        {{"-k", "--check", "d", "s"}, {"d", "s"}, {{"k", "--check"}}, false, false, false},
+        {{"-k", "--atomic", "d", "s"}, {"d", "s"}, {{"k", "--atomic"}}, false, false, false},
         {{"--zzz=1", "---check", "--Check", "x", "d", "s"},
          {"x", "d", "s"},
          {{"-zzz", "1"}, {"--check", "--Check"}},
          false,
+         false,
          false},
+        {{"--atomic=1", "d", "s"}, {"d", "s"}, {{"-atomic", "1"}}, false, false, false},
+        {{"--ATOMIC", "d", "s"}, {"s"}, {{"-ATOMIC", "d"}}, false, false, false},
     };
     for (const parseCase& c : cases) {
         std::vector<const char*> argv{"fillwright"};
@@ -65,6 +71,7 @@ TEST(ToolOptions, AreReadWhereAKeywordOptionCouldBegin) {
         EXPECT_EQ(options, c.options) << c.arguments.front();
         EXPECT_EQ(parsed.tools.check, c.check) << c.arguments.front();
         EXPECT_EQ(parsed.tools.strict, c.strict) << c.arguments.front();
+        EXPECT_EQ(parsed.tools.atomic, c.atomic) << c.arguments.front();
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "io/platform_file.h"
 #include "io/text_file.h"
+#include "lines_read.h"
 #include "support/repeated_text.h"
 #include "support/scratch_dir.h"
 
@@ -35,18 +36,6 @@ const markCase cases[] = {
     {"mark beyond the first chunk", pastAChunk + "\x1a\r\n", pastAChunk, true},
 };
 
-std::string readAll(textInput& input) {
-    std::string read;
-    textLine line;
-    while (input.readLine(line)) {
-        read.append(line.text, line.length);
-        if (line.endedByLineFeed) {
-            read += '\n';
-        }
-    }
-    return read;
-}
-
 TEST(endOfFileMark, endsTheTextOnlyWhereTextModeStopsAndIsReported) {
     const bool textMode = !platformFile::lineEndCarriageReturnsKept;
     for (const markCase& c : cases) {
@@ -55,7 +44,7 @@ TEST(endOfFileMark, endsTheTextOnlyWhereTextModeStopsAndIsReported) {
         std::vector<char> buffer;
         textInput input(dir.at("in"), buffer);
         ASSERT_TRUE(input.isOpen()) << c.what;
-        const std::string read = readAll(input);
+        const std::string read = linesRead(input);
         EXPECT_FALSE(input.failed()) << c.what;
         EXPECT_TRUE(read == (textMode ? c.textModeContent : c.content)) << c.what;
         EXPECT_EQ(input.stoppedAtEndOfFileMark(), textMode && c.stoppedEarly) << c.what;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "lines_read.h"
 #include "support/scratch_dir.h"
 
 // Files of more than one chunk are read and written a buffer at a time;
@@ -34,14 +35,7 @@ TEST_P(largeFiles, areReadWhole) {
     std::vector<char> buffer;
     textInput input(dir.at("in"), buffer);
     ASSERT_TRUE(input.isOpen());
-    std::string read;
-    textLine line;
-    while (input.readLine(line)) {
-        read.append(line.text, line.length);
-        if (line.endedByLineFeed) {
-            read += '\n';
-        }
-    }
+    const std::string read = linesRead(input);
     EXPECT_FALSE(input.failed());
     ASSERT_EQ(read.size(), content.size());
     EXPECT_TRUE(read == content);

@@ -1,5 +1,6 @@
 #include "support/scratch_dir.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <fstream>
@@ -53,7 +54,11 @@ void scratchDir::makeDirectory(const std::string& relative) const {
     fs::create_directories(root / relative);
 }
 
+// Read in one piece: tens of megabytes byte by byte take seconds.
 std::string readBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::ifstream in(file, std::ios::binary | std::ios::ate);
+    std::string content(static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0)), '\0');
+    in.seekg(0);
+    in.read(content.data(), static_cast<std::streamsize>(content.size()));
+    return content;
 }
