@@ -6,6 +6,7 @@
 #include "expand/refusal_messages.h"
 #include "expand/subs_iter.h"
 #include "io/byte_order_mark.h"
+#include "io/encoding_messages.h"
 
 namespace {
 
@@ -119,8 +120,7 @@ bool subsIter::include(std::string_view name, textOutput& out) {
     }
     // A mark in the middle of the output would be garbage there: it is left out.
     if (isUtf16(takeByteOrderMark(input))) {
-        std::cerr << "Include file " << quoted(newFile)
-                  << " is UTF-16 text; save it as UTF-8 or ANSI; directive ignored" << std::endl;
+        reportUtf16("Include file", newFile, "; directive ignored");
         return true;
     }
     if (const auto verdict = guard.admit(input.identity());

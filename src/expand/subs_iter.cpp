@@ -6,6 +6,7 @@
 #include "expand/refusal_messages.h"
 #include "io/atomic_output.h"
 #include "io/byte_order_mark.h"
+#include "io/encoding_messages.h"
 
 namespace {
 
@@ -46,8 +47,7 @@ bool subsIter::processFile(const std::string& path, int /*depth*/) {
     }
     const byteOrderMark mark = takeByteOrderMark(input);
     if (isUtf16(mark)) {
-        std::cerr << "Template " << quoted(path) << " is UTF-16 text; save it as UTF-8 or ANSI"
-                  << std::endl;
+        reportUtf16("Template", path);
         return true;
     }
     if (settings.preview != nullptr) {
@@ -89,8 +89,7 @@ bool subsIter::expandStream(const std::string& name, textInput& in, textOutput& 
     guard.leave();
     filenames.pop_back();
     if (in.stoppedAtEndOfFileMark()) {
-        std::cerr << "Reading " << quoted(name)
-                  << " stopped at a Ctrl-Z byte (0x1A) before the end of the file" << std::endl;
+        reportEndOfFileMark(name);
         return false;
     }
     return expanded;

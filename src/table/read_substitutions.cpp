@@ -5,6 +5,7 @@
 
 #include "events/text.h"
 #include "io/byte_order_mark.h"
+#include "io/encoding_messages.h"
 #include "io/text_file.h"
 #include "table/subs_table.h"
 
@@ -58,8 +59,7 @@ void readSubstitutions(subsTable& table, const std::string& path, const appliedL
     // The administrator names this file, and may name a pipe such as /dev/stdin.
     textInput input(path, buffer, platformFile::readable::anyButDirectories);
     if (isUtf16(takeByteOrderMark(input))) {
-        std::cerr << "Substitutions file " << quoted(path)
-                  << " is UTF-16 text; save it as UTF-8 or ANSI" << std::endl;
+        reportUtf16("Substitutions file", path);
         return;
     }
     textLine line;
@@ -71,7 +71,6 @@ void readSubstitutions(subsTable& table, const std::string& path, const appliedL
         }
     }
     if (input.stoppedAtEndOfFileMark()) {
-        std::cerr << "Reading " << quoted(path)
-                  << " stopped at a Ctrl-Z byte (0x1A) before the end of the file" << std::endl;
+        reportEndOfFileMark(path);
     }
 }
