@@ -7,19 +7,29 @@
 
 #include "expand/subs_iter.h"
 
-// Sends std::cerr to a string for its lifetime.
-class capturedErrors {
+// Sends a stream to a string for its lifetime.
+class capturedStream {
 public:
-    capturedErrors() : saved(std::cerr.rdbuf(captured.rdbuf())) {}
-    ~capturedErrors() { std::cerr.rdbuf(saved); }
-    capturedErrors(const capturedErrors&) = delete;
-    capturedErrors& operator=(const capturedErrors&) = delete;
+    explicit capturedStream(std::ostream& stream)
+        : stream(stream), saved(stream.rdbuf(captured.rdbuf())) {}
+    ~capturedStream() { stream.rdbuf(saved); }
+    capturedStream(const capturedStream&) = delete;
+    capturedStream& operator=(const capturedStream&) = delete;
 
     std::string text() const { return captured.str(); }
 
 private:
     std::ostringstream captured;
+    std::ostream& stream;
     std::streambuf* saved;
+};
+
+struct capturedErrors : capturedStream {
+    capturedErrors() : capturedStream(std::cerr) {}
+};
+
+struct capturedOutput : capturedStream {
+    capturedOutput() : capturedStream(std::cout) {}
 };
 
 struct expansionResult {

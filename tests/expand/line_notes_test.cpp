@@ -5,21 +5,6 @@
 
 namespace {
 
-// Sends std::cout to a string for its lifetime.
-class capturedOutput {
-public:
-    capturedOutput() : saved(std::cout.rdbuf(captured.rdbuf())) {}
-    ~capturedOutput() { std::cout.rdbuf(saved); }
-    capturedOutput(const capturedOutput&) = delete;
-    capturedOutput& operator=(const capturedOutput&) = delete;
-
-    std::string text() const { return captured.str(); }
-
-private:
-    std::ostringstream captured;
-    std::streambuf* saved;
-};
-
 struct missCase {
     std::string text;
     const char* errors;
