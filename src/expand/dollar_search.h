@@ -50,4 +50,39 @@ inline std::uint64_t find(const char* block) {
     return found;
 }
 
+// How many bits are set.
+inline std::size_t bitCount(std::uint64_t bits) {
+#if defined(__POPCNT__)
+    return static_cast<std::size_t>(__builtin_popcountll(bits));
+#else
+    bits -= bits >> 1 & 0x5555555555555555u;
+    bits = (bits & 0x3333333333333333u) + (bits >> 2 & 0x3333333333333333u);
+    bits = (bits + (bits >> 4)) & 0x0f0f0f0f0f0f0f0fu;
+    return static_cast<std::size_t>((bits * 0x0101010101010101u) >> 56);
+#endif
+}
+
+// Writes offset plus the place of each dollar sign found, in order, to
+// offsets, and returns how many there are. Blocks hold a few dollar signs or
+// none, at random: the first listed places are written whatever their number,
+// which spares a loop whose end would be mispredicted on most blocks. So
+// offsets needs room for listed entries whatever the count (blocks listed one
+// after the other never need more than one entry a byte).
+constexpr std::size_t listed = 8;
+inline std::size_t listOffsets(std::uint64_t found, std::uint16_t offset, std::uint16_t* offsets) {
+    const std::size_t count = bitCount(found);
+    // The top bit stands in for the dollar signs used up, as the lowest set
+    // bit is undefined for none.
+    constexpr std::uint64_t last = std::uint64_t{1} << (size - 1);
+    for (std::size_t i = 0; i < listed; ++i) {
+        offsets[i] = static_cast<std::uint16_t>(offset + __builtin_ctzll(found | last));
+        found &= found - 1;
+    }
+    for (std::size_t i = listed; found != 0; ++i) {
+        offsets[i] = static_cast<std::uint16_t>(offset + __builtin_ctzll(found));
+        found &= found - 1;
+    }
+    return count;
+}
+
 }  // namespace dollarBlock

@@ -157,34 +157,14 @@ const cachedValue* lineExpander::longTokenAt(const char* dollar, const char* end
 }
 
 template <typename Emit>
-lineExpander::scanEnd lineExpander::forEachToken(const char* begin, const char* end, bool softEnd,
+lineExpander::scanEnd lineExpander::forEachToken(const char* begin, const char* from,
+                                                 const char* end, bool softEnd,
                                                  missObserver* observer, Emit emit) {
     tokenCache::reader cache = lookups.readerOf(*table);
     closingSearch closing;
     const char* segment = begin;
-    const char* next = begin;  // where the next token may begin
-    const char* block = begin;
-    for (; end - block >= static_cast<std::ptrdiff_t>(dollarBlock::size);
-         block += dollarBlock::size) {
-        for (std::uint64_t dollars = dollarBlock::find(block); dollars != 0;
-             dollars &= dollars - 1) {
-            const char* dollar = block + __builtin_ctzll(dollars);
-            if (dollar < next) {
-                continue;  // inside the last token
-            }
-            const char* tokenEnd = nullptr;
-            if (const cachedValue* value =
-                    tokenAt(dollar, end, softEnd, tokenEnd, cache, closing, observer);
-                value != nullptr) {
-                emit(segment, static_cast<std::size_t>(dollar - segment), *value);
-                segment = next = tokenEnd;
-            } else if (tokenEnd == nullptr) {
-                return {segment, dollar};
-            }
-        }
-    }
-    // The rest, shorter than a block.
-    const char* dollar = findByte(next > block ? next : block, end, tokenSyntax::dollar);
+    const char* next = from;  // where the next token may begin
+    const char* dollar = findByte(next, end, tokenSyntax::dollar);
     while (dollar != nullptr) {
         const char* tokenEnd = nullptr;
         if (const cachedValue* value =
@@ -204,9 +184,13 @@ lineExpander::scanEnd lineExpander::forEachToken(const char* begin, const char* 
 
 const char* lineExpander::writeExpanded(const char* begin, const char* end, bool softEnd,
                                         textOutput& out, missObserver* observer) {
+    const roomyEnd roomy = writeRoomy(begin, end, softEnd, out, observer);
+    if (roomy.held != nullptr) {
+        return roomy.held;
+    }
     textOutput::freeSpace space = out.acquire();
     const scanEnd scanned = forEachToken(
-        begin, end, softEnd, observer,
+        roomy.segment, roomy.from, end, softEnd, observer,
         [&out, &space](const char* segment, std::size_t length, const cachedValue& value) {
             const paddedText text{segment, length};
             const paddedText replacement = value.padded();
@@ -223,6 +207,89 @@ const char* lineExpander::writeExpanded(const char* begin, const char* end, bool
     out.release(space.at);
     out.write(scanned.segment, static_cast<std::size_t>(scanned.held - scanned.segment));
     return scanned.held;
+}
+
+// Out of the loop that calls it, whose free space then stays in registers.
+[[gnu::noinline]] textOutput::freeSpace lineExpander::writePieces(textOutput& out, char* at,
+                                                                  const char* segment,
+                                                                  std::size_t length,
+                                                                  const cachedValue& value) {
+    out.release(at);
+    out.write(segment, length);
+    out.write(value.padded());
+    return out.acquire();
+}
+
+lineExpander::roomyEnd lineExpander::writeRoomy(const char* begin, const char* end, bool softEnd,
+                                                textOutput& out, missObserver* observer) {
+    tokenCache::reader cache = lookups.readerOf(*table);
+    closingSearch closing;
+    textOutput::freeSpace space = out.acquire();
+    const char* segment = begin;
+    const char* next = begin;
+    const char* chunk = begin;
+    std::uint16_t offsets[roomyChunk];
+    while (end - chunk >= static_cast<std::ptrdiff_t>(roomyBlock)) {
+        const std::size_t blocks =
+            std::min(roomyChunk, static_cast<std::size_t>(end - chunk) - roomyCopy) /
+            dollarBlock::size;
+        std::size_t count = 0;
+        for (std::size_t block = 0; block < blocks; ++block) {
+            const std::size_t offset = block * dollarBlock::size;
+            count += dollarBlock::listOffsets(dollarBlock::find(chunk + offset),
+                                              static_cast<std::uint16_t>(offset), offsets + count);
+        }
+        for (std::size_t i = 0; i < count; ++i) {
+            const char* dollar = chunk + offsets[i];
+            if (dollar < next) {
+                continue;  // inside the last token
+            }
+            const bool parenthesized = dollar[1] == openParenthesis;
+            const char* name = dollar + 1 + parenthesized;
+            const cachedValue* value;
+            const char* tokenEnd;
+            if (packedName packed; shortName::pack(name, parenthesized, packed)) {
+                value = &cache.findPacked(packed, name);
+                const bool known = value->text != nullptr;
+                if (observer != nullptr && !known && parenthesized) {
+                    observer->unknownName({name, packed.length}, currentFile, currentLine);
+                }
+                // No branch on the name being known, which varies at random
+                // (compilers make one of a conditional here): an unknown
+                // token is written as an empty value, and its bytes begin the
+                // next segment.
+                const std::size_t tokenLength = 1 + 2 * std::size_t{parenthesized} + packed.length;
+                tokenEnd = dollar + (tokenLength & (0 - std::size_t{known}));
+            } else {
+                // Its own variable, so that tokenEnd need not live in memory.
+                const char* longEnd = nullptr;
+                value = longTokenAt(dollar, end, softEnd, longEnd, cache, closing, observer);
+                if (value == nullptr) {
+                    if (longEnd != nullptr) {
+                        continue;
+                    }
+                    out.release(space.at);
+                    out.write(segment, static_cast<std::size_t>(dollar - segment));
+                    return {segment, next, dollar};
+                }
+                tokenEnd = longEnd;
+            }
+            const auto length = static_cast<std::size_t>(dollar - segment);
+            if (length <= roomyCopy && value->size <= shortPiece &&
+                space.end - space.at >= static_cast<std::ptrdiff_t>(roomyCopy + shortPiece)) {
+                std::memcpy(space.at, segment, roomyCopy);
+                space.at += length;
+                std::memcpy(space.at, value->shortCopy, shortPiece);
+                space.at += value->size;
+            } else {
+                space = writePieces(out, space.at, segment, length, *value);
+            }
+            segment = next = tokenEnd;
+        }
+        chunk += blocks * dollarBlock::size;
+    }
+    out.release(space.at);
+    return {segment, std::max(next, chunk), nullptr};
 }
 
 const char* lineExpander::writeLines(const char* begin, const char* end, bool softEnd,
@@ -310,7 +377,7 @@ std::string lineExpander::expandValue(std::string_view text) {
     result.reserve(text.size() + 10);
     const char* end = text.data() + text.size();
     const scanEnd scanned =
-        forEachToken(text.data(), end, false, nullptr,
+        forEachToken(text.data(), text.data(), end, false, nullptr,
                      [&result](const char* segment, std::size_t length, const cachedValue& value) {
                          result.append(segment, length);
                          result += *value.text;
@@ -323,7 +390,7 @@ std::size_t lineExpander::expandedLength(std::string_view text) {
     std::size_t length = 0;
     const char* end = text.data() + text.size();
     const scanEnd scanned =
-        forEachToken(text.data(), end, false, nullptr,
+        forEachToken(text.data(), text.data(), end, false, nullptr,
                      [&length](const char*, std::size_t segmentLength, const cachedValue& value) {
                          length += segmentLength + value.size;
                      });

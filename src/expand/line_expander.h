@@ -76,9 +76,25 @@ private:
     };
     // Calls emit(segment, segmentLength, value) for every accepted token in
     // [begin, end).
+    // Tokens are looked for from from on, where from is at or after begin.
     template <typename Emit>
-    scanEnd forEachToken(const char* begin, const char* end, bool softEnd, missObserver* observer,
-                         Emit emit);
+    scanEnd forEachToken(const char* begin, const char* from, const char* end, bool softEnd,
+                         missObserver* observer, Emit emit);
+    // Blocks with this many bytes from their start to the end of the text
+    // have room for a short name and for copies of roomyCopy bytes.
+    static constexpr std::size_t roomyCopy = 64;
+    static constexpr std::size_t roomyBlock = 64 + roomyCopy;
+    // The dollar signs of this many bytes are listed before any is looked at.
+    static constexpr std::size_t roomyChunk = 2048;
+    struct roomyEnd {
+        const char* segment;  // the text after the last token
+        const char* from;     // where tokens are still to be looked for
+        const char* held;     // where a token not yet decided begins, or null
+    };
+    roomyEnd writeRoomy(const char* begin, const char* end, bool softEnd, textOutput& out,
+                        missObserver* observer);
+    static textOutput::freeSpace writePieces(textOutput& out, char* at, const char* segment,
+                                             std::size_t length, const cachedValue& value);
     // Writes the text in [begin, end), which holds no NUL, expanded; returns
     // where a token not yet decided begins, or end.
     const char* writeExpanded(const char* begin, const char* end, bool softEnd, textOutput& out,

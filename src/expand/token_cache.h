@@ -81,6 +81,20 @@ public:
         const cachedValue* find(const char* name, std::size_t length) {
             return find(packedName::of(name, length), name);
         }
+        // The value of a name packed whole (no longer than packedName::capacity);
+        // its text is null and its size 0 when no keyword has the name. One
+        // branch for the whole comparison, as it runs for every token.
+        const cachedValue& findPacked(const packedName& packed, const char* name) {
+            slot& candidate = slots[packed.hash() >> (64 - slotBits)];
+            if (((candidate.name.first ^ packed.first) | (candidate.name.second ^ packed.second) |
+                 (candidate.name.length ^ packed.length) | (candidate.generation ^ generation)) !=
+                0) {
+                // Packed again from the name, so that the packed name need
+                // not be kept in memory on the path of every token.
+                remember(candidate, packedName::of(name, packed.length), name, generation, *table);
+            }
+            return candidate.value;
+        }
         // The same for a name already packed.
         const cachedValue* find(const packedName& packed, const char* name) {
             const std::size_t length = packed.length;
@@ -131,6 +145,7 @@ private:
         candidate.generation = generation;
         const std::string* text = table.find(candidate.longName);
         candidate.value.text = text;
+        candidate.value.size = 0;
         if (text == nullptr) {
             return nullptr;
         }
