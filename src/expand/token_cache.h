@@ -117,10 +117,14 @@ public:
         const subsTable* table;
     };
 
-    tokenCache() : slots(slotCount) {}
-
-    // Valid until the next forget().
-    reader readerOf(const subsTable& table) { return {slots.data(), generation, table}; }
+    // Valid until the next forget(). The slots are made on the first use, so
+    // that a run with no template to expand never builds them.
+    reader readerOf(const subsTable& table) {
+        if (slots.empty()) {
+            slots.resize(slotCount);
+        }
+        return {slots.data(), generation, table};
+    }
 
     void forget() { ++generation; }
 

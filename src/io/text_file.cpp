@@ -15,12 +15,12 @@ constexpr std::size_t spare = 1 + shortPiece;
 
 textInput::textInput(const std::string& path, std::vector<char>& buffer,
                      platformFile::readable accepted)
-    : file(platformFile::openForReading(path, accepted)), buffer(buffer) {
+    : file(platformFile::openForReading(path, accepted)), buffer(buffer), readSize(firstReadSize) {
     if (fileIdentity identity; file >= 0 && platformFile::identifyOpen(file, identity)) {
         opened = identity;
     }
-    if (buffer.size() < chunkSize + spare) {
-        buffer.resize(chunkSize + spare);
+    if (buffer.size() < readSize + spare) {
+        buffer.resize(readSize + spare);
     }
 }
 
@@ -101,6 +101,9 @@ bool textInput::fill() {
     } else {
         end += static_cast<std::size_t>(count);
         bytesRead += static_cast<std::uint64_t>(count);
+        if (!inMemory) {
+            readSize = std::min(2 * readSize, chunkSize);
+        }
     }
     return count > 0;
 }

@@ -44,8 +44,12 @@ struct textLine {
 // grows to hold them.
 class textInput {
 public:
-    // What one read asks for, at the least.
+    // What one read of a file asks for, at the least, once the file has
+    // proved large: its first read asks for firstReadSize and each later one
+    // for twice as much as the one before, so that a small file takes a small
+    // buffer.
     static constexpr std::size_t chunkSize = 256 * 1024;
+    static constexpr std::size_t firstReadSize = 4096;
 
     // The buffer is the caller's, so that one allocation serves many files.
     textInput(const std::string& path, std::vector<char>& buffer,
