@@ -38,9 +38,16 @@ struct writeOpening {
 };
 
 // Creates the file, or opens a regular file that is not reached through a
-// link as its last name and truncates it. The file `keep` names, when given,
-// is not truncated.
+// link as its last name, to be written over from its start: its old bytes
+// are kept until cutAtPosition drops those that were not written over.
+// Cutting once at the end, rather than emptying the file first, spares the
+// file system freeing every block and allocating it again (most outputs are
+// rewritten with the same text), and the write-out that some file systems
+// start when a file emptied is closed. The file `keep` names, when given, is
+// not opened.
 writeOpening openForWriting(const std::string& path, const fileIdentity* keep = nullptr);
+// Ends the file where writing has reached.
+bool cutAtPosition(int file);
 // What openForWriting would refuse, decided without opening anything for
 // writing or creating the file, so that a run that only looks can say it.
 writeRefusal previewRefusal(const std::string& path, const fileIdentity* keep = nullptr);

@@ -77,9 +77,9 @@ writeOpening openForWriting(const std::string& path, const fileIdentity* keep) {
     if (refusal != writeRefusal::none) {
         return opening;
     }
-    // Not truncated yet: what was opened is checked first, since the name may
-    // have been swapped since. A link as the last name fails to open; a FIFO
-    // without a reader fails at once instead of blocking the run.
+    // What was opened is checked, since the name may have been swapped since
+    // it was looked at. A link as the last name fails to open; a FIFO without
+    // a reader fails at once instead of blocking the run.
     const int file =
         ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW, 0666);
     if (file < 0) {
@@ -94,7 +94,7 @@ writeOpening openForWriting(const std::string& path, const fileIdentity* keep) {
         refusal = writeRefusal::notRegularFile;
     } else if (keep != nullptr && identityOf(status) == *keep) {
         refusal = writeRefusal::sameFile;
-    } else if (::ftruncate(file, 0) != 0 || !clearNonBlocking(file)) {
+    } else if (!clearNonBlocking(file)) {
         refusal = writeRefusal::cannotOpen;
     }
     if (refusal != writeRefusal::none) {
@@ -168,6 +168,11 @@ bool writeAll(int file, const char* data, std::size_t size) {
         size -= static_cast<std::size_t>(count);
     }
     return true;
+}
+
+bool cutAtPosition(int file) {
+    const off_t position = ::lseek(file, 0, SEEK_CUR);
+    return position >= 0 && ::ftruncate(file, position) == 0;
 }
 
 bool closeFile(int file) {

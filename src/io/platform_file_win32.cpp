@@ -79,8 +79,7 @@ writeRefusal refusalOf(HANDLE handle, const fileIdentity* keep, fileIdentity& id
 writeOpening openForWriting(const std::string& path, const fileIdentity* keep) {
     writeOpening opening;
     writeRefusal& refusal = opening.refusal;
-    // The link itself is opened, not what it leads to, and nothing is
-    // truncated until what was opened has been checked.
+    // The link itself is opened, not what it leads to.
     HANDLE handle =
         CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                     OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
@@ -89,9 +88,6 @@ writeOpening openForWriting(const std::string& path, const fileIdentity* keep) {
         return opening;
     }
     refusal = refusalOf(handle, keep, opening.identity);
-    if (refusal == writeRefusal::none && !SetEndOfFile(handle)) {
-        refusal = writeRefusal::cannotOpen;
-    }
     // A descriptor in text mode, as the rest of the output expects.
     opening.file = refusal == writeRefusal::none
                        ? _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_TEXT)
@@ -202,6 +198,11 @@ bool writeAll(int file, const char* data, std::size_t size) {
         size -= done;
     }
     return true;
+}
+
+bool cutAtPosition(int file) {
+    const __int64 position = _lseeki64(file, 0, SEEK_CUR);
+    return position >= 0 && _chsize_s(file, position) == 0;
 }
 
 bool closeFile(int file) {

@@ -127,6 +127,7 @@ textOutput::textOutput(const std::string& path, std::vector<char>& buffer,
     refused = opening.refusal;
     if (file >= 0) {
         opened = opening.identity;
+        writesOver = true;
     }
 }
 
@@ -179,6 +180,9 @@ bool textOutput::close() {
         return !writeError;
     }
     flush();
+    if (writesOver && !platformFile::cutAtPosition(file)) {
+        writeError = true;
+    }
     if (file >= 0 && !platformFile::closeFile(file)) {
         writeError = true;
     }

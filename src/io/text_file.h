@@ -123,7 +123,9 @@ public:
     static constexpr std::size_t bufferSize = 256 * 1024;
 
     // The buffer is the caller's, so that one allocation serves many files.
-    // The file keep names is never truncated (platformFile::openForWriting).
+    // Writes over the file from its start, and cuts off the old bytes left
+    // after what was written when closed, also after a failed write. The
+    // file keep names is never opened (platformFile::openForWriting).
     textOutput(const std::string& path, std::vector<char>& buffer,
                const std::optional<fileIdentity>& keep = std::nullopt);
     // Writes a file opened elsewhere (-1: none), and closes it.
@@ -195,6 +197,7 @@ private:
     void deliver(const char* data, std::size_t size);
 
     int file = -1;
+    bool writesOver = false;  // the file must be cut where writing ends
     std::string* sink = nullptr;
     std::size_t sinkCapacity = std::string::npos;
     std::vector<char> ownBuffer;
