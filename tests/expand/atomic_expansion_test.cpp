@@ -8,34 +8,12 @@
 #include "support/scratch_dir.h"
 
 #ifndef _WIN32
-#include <signal.h>
-#include <sys/resource.h>
+#include "support/file_size_limit.h"
 #endif
 
 namespace {
 
 #ifndef _WIN32
-// A file size limit fails writes as a full disk does, in this process only.
-class fileSizeLimit {
-public:
-    explicit fileSizeLimit(rlim_t bytes) : handler(::signal(SIGXFSZ, SIG_IGN)) {
-        ::getrlimit(RLIMIT_FSIZE, &saved);
-        rlimit limited = saved;
-        limited.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    fileSizeLimit(const fileSizeLimit&) = delete;
-    fileSizeLimit& operator=(const fileSizeLimit&) = delete;
-    ~fileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &saved);
-        ::signal(SIGXFSZ, handler);
-    }
-
-private:
-    rlimit saved{};
-    void (*handler)(int);
-};
-
 // Outputs larger and smaller than the write buffer, past the limit and within it.
 TEST(atomicExpansion, aFailedWriteKeepsTheOldOutput) {
     scratchDir dir;
