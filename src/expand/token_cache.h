@@ -79,7 +79,16 @@ public:
     public:
         // The value of the keyword spelled name, or null.
         const cachedValue* find(const char* name, std::size_t length) {
-            return find(packedName::of(name, length), name);
+            const packedName packed = packedName::of(name, length);
+            if (length <= packedName::capacity) {
+                return find(packed, name);
+            }
+            slot& candidate = slots[packed.hash() >> (64 - slotBits)];
+            if (candidate.generation == generation && candidate.name == packed &&
+                std::memcmp(candidate.longName.data(), name, length) == 0) {
+                return candidate.value.text != nullptr ? &candidate.value : nullptr;
+            }
+            return remember(candidate, packed, name, generation, *table);
         }
         // The value of a name packed whole (no longer than packedName::capacity);
         // its text is null and its size 0 when no keyword has the name. One
@@ -95,16 +104,10 @@ public:
             }
             return candidate.value;
         }
-        // The same for a name already packed.
+        // The same for a name packed whole, or null.
         const cachedValue* find(const packedName& packed, const char* name) {
-            const std::size_t length = packed.length;
-            slot& candidate = slots[packed.hash() >> (64 - slotBits)];
-            if (candidate.generation == generation && candidate.name == packed &&
-                (length <= packedName::capacity ||
-                 std::memcmp(candidate.longName.data(), name, length) == 0)) {
-                return candidate.value.text != nullptr ? &candidate.value : nullptr;
-            }
-            return remember(candidate, packed, name, generation, *table);
+            const cachedValue& value = findPacked(packed, name);
+            return value.text != nullptr ? &value : nullptr;
         }
 
     private:
