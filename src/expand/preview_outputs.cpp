@@ -9,6 +9,7 @@
 #include "expand/output_diff.h"
 #include "io/platform_file.h"
 #include "io/private_directory.h"
+#include "io/read_until_full.h"
 
 namespace {
 
@@ -30,18 +31,9 @@ public:
     bool isOpen() const { return file >= 0; }
     // Fills the buffer unless the file ends first; the bytes read, or -1.
     long long readFull(char* buffer, std::size_t size) {
-        std::size_t total = 0;
-        while (total < size) {
-            const long long count = platformFile::readSome(file, buffer + total, size - total);
-            if (count < 0) {
-                return -1;
-            }
-            if (count == 0) {
-                break;
-            }
-            total += static_cast<std::size_t>(count);
-        }
-        return static_cast<long long>(total);
+        return readUntilFull(buffer, size, [this](char* to, std::size_t room) {
+            return platformFile::readSome(file, to, room);
+        });
     }
 
 private:

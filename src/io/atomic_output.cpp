@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "io/read_until_full.h"
 #include "io/replacement_file.h"
 
 namespace {
@@ -42,19 +43,9 @@ std::string temporaryNameFor(const std::string& output) {
 
 // Reads size bytes at offset unless the file ends or fails first.
 long long readFully(int file, std::int64_t offset, char* buffer, std::size_t size) {
-    std::size_t done = 0;
-    while (done < size) {
-        const long long count = replacementFile::readAt(
-            file, offset + static_cast<std::int64_t>(done), buffer + done, size - done);
-        if (count < 0) {
-            return -1;
-        }
-        if (count == 0) {
-            break;
-        }
-        done += static_cast<std::size_t>(count);
-    }
-    return static_cast<long long>(done);
+    return readUntilFull(buffer, size, [&](char* to, std::size_t room) {
+        return replacementFile::readAt(file, offset + (to - buffer), to, room);
+    });
 }
 
 // Exactly the form temporaryNameFor gives.
