@@ -285,13 +285,20 @@ def sha256_of(path):
     return digest.hexdigest()
 
 
+def run_against_cat(args, name):
+    """fillwright on the template name/name.pre, and cat of the same file."""
+    tools = [
+        tool("fillwright", [args.binary, name, "subs.txt"]),
+        tool("cat", ["cat", f"{name}/{name}.pre"],
+             stdout=os.path.join(args.work, f"{name}_cat.out")),
+    ]
+    run_case(tools, args.rounds, args.work)
+    return tools
+
+
 def nul_lines_case(args, out):
     work = args.work
-    tools = [
-        tool("fillwright", [args.binary, "nul", "subs.txt"]),
-        tool("cat", ["cat", "nul/nul.pre"], stdout=os.path.join(work, "nul_cat.out")),
-    ]
-    run_case(tools, args.rounds, work)
+    tools = run_against_cat(args, "nul")
     same_file(os.path.join(work, "nul", "nul"), os.path.join(work, "nul_expected.txt"),
               "NUL lines")
     fillwright, cat = tools
@@ -302,11 +309,7 @@ def nul_lines_case(args, out):
 
 def paren_line_case(args, out):
     work = args.work
-    tools = [
-        tool("fillwright", [args.binary, "paren", "subs.txt"]),
-        tool("cat", ["cat", "paren/paren.pre"], stdout=os.path.join(work, "paren_cat.out")),
-    ]
-    run_case(tools, args.rounds, work)
+    tools = run_against_cat(args, "paren")
     with open(os.path.join(work, "paren", "paren"), "rb") as ours, open(
         os.path.join(work, "paren", "paren.pre"), "rb"
     ) as template:
@@ -318,11 +321,7 @@ def paren_line_case(args, out):
 
 def long_line_case(args, out):
     work = args.work
-    tools = [
-        tool("fillwright", [args.binary, "long", "subs.txt"]),
-        tool("cat", ["cat", "long/long.pre"], stdout=os.path.join(work, "long_cat.out")),
-    ]
-    run_case(tools, args.rounds, work)
+    tools = run_against_cat(args, "long")
     with open(os.path.join(work, "long_expected.sha256")) as expected:
         if sha256_of(os.path.join(work, "long", "long")) != expected.read().strip():
             sys.exit("long line: the output is not the expected expansion")
