@@ -1,6 +1,5 @@
 #include "builtins/built_ins.h"
 
-#include <iostream>
 #include <string_view>
 
 #include "builtins/current_directory.h"
@@ -57,18 +56,19 @@ std::string dottedQuad(const socketAddress& address) {
     return quad;
 }
 
-void addBuiltIns(subsTable& table, const std::string& canonicalKeyword) {
+void addBuiltIns(subsTable& table, const std::string& canonicalKeyword, runLog& log) {
     machineFacts facts;
     facts.adapters = adapterList();
     facts.currentDirectoryKnown = currentDirectory(facts.currentDirectory);
-    addBuiltIns(table, canonicalKeyword, facts);
+    addBuiltIns(table, canonicalKeyword, facts, log);
 }
 
-void addBuiltIns(subsTable& table, const std::string& canonicalKeyword, const machineFacts& facts) {
+void addBuiltIns(subsTable& table, const std::string& canonicalKeyword, const machineFacts& facts,
+                 runLog& log) {
     const std::string name = table.valueOrEmpty("FQDN");
     const std::size_t dot = name.find('.');
     if (dot == std::string::npos) {
-        std::cerr << "bad FQDN name " << quoted(name) << std::endl;
+        log.message("bad FQDN name " + quoted(name));
     }
     if (!facts.adapters.empty()) {
         table.setIfAbsent("IPaddr", dottedQuad(facts.adapters.front().address));

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "net/adapter_list.h"
+#include "record/run_log.h"
 #include "table/subs_table.h"
 
 // What the built-in keywords are derived from, besides the table itself.
@@ -15,8 +16,9 @@ struct machineFacts {
 
 // Adds every built-in keyword the table does not hold yet, derived from the
 // machine and from the values already in the table.
-void addBuiltIns(subsTable& table, const std::string& canonicalKeyword);
-void addBuiltIns(subsTable& table, const std::string& canonicalKeyword, const machineFacts& facts);
+void addBuiltIns(subsTable& table, const std::string& canonicalKeyword, runLog& log);
+void addBuiltIns(subsTable& table, const std::string& canonicalKeyword, const machineFacts& facts,
+                 runLog& log);
 
 // "dc=" components of a dotted name: a.b gives dc=a,dc=b.
 std::string domainToDn(const std::string& name);

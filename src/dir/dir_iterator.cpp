@@ -1,9 +1,7 @@
 #include "dir/dir_iterator.h"
 
 #include <algorithm>
-#include <iostream>
 
-#include "dir/directory_listing.h"
 #include "events/text.h"
 #include "pattern/text_pattern.h"
 
@@ -13,82 +11,93 @@ namespace {
 // listing is walked, on every way out.
 class walkingGuard {
 public:
-    walkingGuard(std::vector<fileIdentity>& walking, const fileIdentity* identity)
-        : walking(walking), pushed(identity != nullptr) {
-        if (pushed) {
-            walking.push_back(*identity);
-        }
+    walkingGuard(std::vector<const directory*>& walking, const directory& dir) : walking(walking) {
+        walking.push_back(&dir);
     }
     walkingGuard(const walkingGuard&) = delete;
     walkingGuard& operator=(const walkingGuard&) = delete;
-    ~walkingGuard() {
-        if (pushed) {
-            walking.pop_back();
-        }
-    }
+    ~walkingGuard() { walking.pop_back(); }
 
 private:
-    std::vector<fileIdentity>& walking;
-    bool pushed;
+    std::vector<const directory*>& walking;
 };
 
 }  // namespace
 
 bool dirIterator::walk(const std::string& dir, int depth) {
     walked.clear();
-    fileIdentity identity;
-    const bool identified = platformFile::identifyPath(dir, identity);
-    return walkDirectory(dir, depth, identified ? &identity : nullptr, false);
+    // The start may be a link: the tree is what it leads to.
+    const directory opened = directory::open(dir);
+    if (!opened.isOpen()) {
+        return false;
+    }
+    start = &opened;
+    const bool listed = walkDirectory(dir, opened, depth);
+    start = nullptr;
+    return listed;
 }
 
-bool dirIterator::walkDirectory(const std::string& dir, int depth, const fileIdentity* identity,
-                                bool isSubdirectory) {
+bool dirIterator::walkDirectory(const std::string& path, const directory& dir, int depth) {
     static const textPattern dotsOnly("^\\.+$");
-    directoryListing listing(dir);
-    if (!listing.isOpen()) {
+    std::vector<directoryEntry> entries;
+    if (!dir.list(entries) && entries.empty()) {
         // The starting directory stays quiet; a subdirectory is named, and its
         // siblings are still walked.
-        if (isSubdirectory) {
-            std::cerr << "Cannot open directory " << quoted(dir) << " for listing" << std::endl;
+        if (!walking.empty()) {
+            log.message("Cannot open directory " + quoted(path) + " for listing");
         }
         return false;
     }
-    walkingGuard guard(walking, identity);
-    if (identity != nullptr) {
-        walked.insert(*identity);
-    }
-    bool everyListingOpened = true;
-    std::string name;
+    const walkingGuard guard(walking, dir);
+    walked.insert(dir.identity());
+    bool everyListingRead = true;
     std::string fullPath;
-    bool isDirectory = false;
-    while (listing.next(name, isDirectory)) {
-        if (dotsOnly.matches(name)) {
+    for (const directoryEntry& entry : entries) {
+        if (dotsOnly.matches(entry.name)) {
             continue;
         }
-        fullPath.assign(dir).append("/").append(name);
-        const std::string& argument = fullPaths ? fullPath : name;
-        if (!isDirectory) {
+        fullPath.assign(path).append("/").append(entry.name);
+        const std::string& argument = fullPaths ? fullPath : entry.name;
+        if (entry.type == directoryEntry::kind::file) {
             processFile(argument, depth);
-        } else if (enterDirectory(argument, depth) && !walkSubdirectory(fullPath, depth + 1)) {
-            everyListingOpened = false;
+        } else if (enterDirectory(argument, depth) &&
+                   !walkSubdirectory(fullPath, dir, entry, depth + 1)) {
+            everyListingRead = false;
         }
     }
-    return everyListingOpened;
+    return everyListingRead;
 }
 
-// A link that leads back to a directory being walked would make the walk
-// endless; an ordinary link to a directory elsewhere is followed, once.
-bool dirIterator::walkSubdirectory(const std::string& path, int depth) {
-    fileIdentity identity;
-    const bool identified = platformFile::identifyPath(path, identity);
-    if (identified && std::find(walking.begin(), walking.end(), identity) != walking.end()) {
-        std::cerr << "Not entering " << quoted(path)
-                  << ": it leads back to a directory being walked" << std::endl;
+bool dirIterator::walkSubdirectory(const std::string& path, const directory& parent,
+                                   const directoryEntry& entry, int depth) {
+    if (walking.size() > static_cast<std::size_t>(depthLimit)) {
+        log.message("Not entering " + quoted(path) + ": it is nested more than " +
+                    std::to_string(depthLimit) + " deep");
         return true;
     }
-    if (identified && walked.count(identity) != 0) {
-        std::cerr << "Not entering " << quoted(path) << ": it was walked already" << std::endl;
+    const bool isLink = entry.type == directoryEntry::kind::linkToDirectory;
+    const directory dir =
+        isLink ? parent.linkedDirectory(entry.name) : parent.subdirectory(entry.name);
+    if (!dir.isOpen()) {
+        log.message("Cannot open directory " + quoted(path) + " for listing");
+        return false;
+    }
+    const auto sameAs = [&dir](const directory* other) {
+        return other->identity() == dir.identity();
+    };
+    if (std::any_of(walking.begin(), walking.end(), sameAs)) {
+        log.message("Not entering " + quoted(path) + ": it leads back to a directory being walked");
         return true;
     }
-    return walkDirectory(path, depth, identified ? &identity : nullptr, true);
+    if (walked.count(dir.identity()) != 0) {
+        log.message("Not entering " + quoted(path) + ": it was walked already");
+        return true;
+    }
+    // Writes under a link must stay in the tree: a link out of it is not
+    // followed, whatever its spelling.
+    if (isLink && !dir.liesWithin(*start)) {
+        log.message("Not entering " + quoted(path) + ": it is a link that leads out of the tree");
+        return true;
+    }
+    return walkDirectory(path, dir, depth);
 }

@@ -4,15 +4,19 @@
 #include <string>
 #include <vector>
 
+#include "io/directory.h"
 #include "io/file_identity.h"
+#include "record/run_log.h"
 
 // A depth-first walk over a directory tree that hands every directory to
 // enterDirectory and every other entry to processFile. Names made only of
 // dots are skipped, and each directory is walked at most once, whatever
-// links lead to it.
+// links lead to it. Each directory is held open while it is walked, and
+// reached from its parent by name, never by a path someone could change: a
+// link is entered only when it leads to a directory inside the tree.
 class dirIterator {
 public:
-    explicit dirIterator(bool fullPaths) : fullPaths(fullPaths) {}
+    dirIterator(bool fullPaths, runLog& log) : fullPaths(fullPaths), log(log) {}
     dirIterator(const dirIterator&) = delete;
     dirIterator& operator=(const dirIterator&) = delete;
     virtual ~dirIterator() = default;
@@ -22,19 +26,30 @@ public:
     // Called for every entry that is not a directory; the walk ignores the result.
     virtual bool processFile(const std::string& path, int depth) = 0;
 
-    // False when the listing of dir could not be opened.
+    // False when the listing of dir, or of a directory under it, could not
+    // be read.
     bool walk(const std::string& dir, int depth);
 
+    // Directories nested deeper than this are not entered: each one walked
+    // holds a descriptor, and the walk must end on any tree.
+    static constexpr int depthLimit = 1024;
+
 protected:
+    // The directory whose entries are being handed out, held open; null
+    // outside a walk.
+    const directory* directoryListed() const { return walking.empty() ? nullptr : walking.back(); }
+
     bool fullPaths;
+    runLog& log;
 
 private:
-    bool walkDirectory(const std::string& dir, int depth, const fileIdentity* identity,
-                       bool isSubdirectory);
-    bool walkSubdirectory(const std::string& path, int depth);
+    bool walkDirectory(const std::string& path, const directory& dir, int depth);
+    bool walkSubdirectory(const std::string& path, const directory& parent,
+                          const directoryEntry& entry, int depth);
 
+    const directory* start = nullptr;
     // The directories whose listings are being walked, outermost first.
-    std::vector<fileIdentity> walking;
+    std::vector<const directory*> walking;
     // Every directory walked so far: links could otherwise lead into one
     // directory many ways, and so many times over.
     std::set<fileIdentity> walked;

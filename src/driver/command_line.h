@@ -1,9 +1,11 @@
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "driver/tool_options.h"
+#include "record/run_log.h"
 #include "table/subs_table.h"
 
 struct commandLine {
@@ -16,9 +18,9 @@ struct commandLine {
 // -keyword=value / -keyword value options and tool options (--check), which
 // are read wherever a keyword option could begin. False, after the message,
 // when the last argument is an option without a value.
-bool parseArguments(int argc, const char* const* argv, commandLine& parsed);
+bool parseArguments(int argc, const char* const* argv, commandLine& parsed, runLog& log);
 
-void printUsage(const std::string& programName);
+void printUsage(runLog& log, const std::string& programName);
 
-// The whole program: the exit status of main.
-int fillwrightMain(int argc, const char* const* argv);
+// The whole program, writing to the two streams given: the exit status of main.
+int fillwrightMain(int argc, const char* const* argv, std::ostream& errors, std::ostream& output);

@@ -1,9 +1,10 @@
-#include <ostream>
+#include <sstream>
 
 #include "driver/tool_run.h"
-#include "expand/output_diff.h"
+#include "outputs/output_diff.h"
 
-void printHelp(std::ostream& out, const std::string& programName) {
+std::string helpText(const std::string& programName) {
+    std::ostringstream out;
     out << "Usage: " << programName
         << " <starting dir> <file of substitutions> [F|H|I] [-keyword=value | -keyword value]..."
            " [--tool-option]...\n"
@@ -62,5 +63,5 @@ void printHelp(std::ostream& out, const std::string& programName) {
            "changed, else 0. Without those three options, 0 whatever was reported.\n"
            "\n"
            "The manual page fillwright(1) (man fillwright) is the full reference.\n";
-    out.flush();
+    return out.str();
 }

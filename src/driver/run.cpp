@@ -1,17 +1,16 @@
 #include "driver/run.h"
 
-#include <iostream>
 #include <memory>
 
 #include "builtins/built_ins.h"
 #include "driver/table_sources.h"
 #include "events/shown_text.h"
 #include "events/text.h"
-#include "expand/preview_outputs.h"
-#include "expand/subs_iter.h"
 #include "net/host_name.h"
+#include "outputs/output_mode.h"
+#include "templates/subs_iter.h"
 
-std::string canonicalKeywordFor(const std::vector<std::string>& positional) {
+std::string canonicalKeywordFor(const std::vector<std::string>& positional, runLog& log) {
     if (positional.size() < 3) {
         return "FQDN";
     }
@@ -27,41 +26,51 @@ std::string canonicalKeywordFor(const std::vector<std::string>& positional) {
         case 'i':
             return "IPaddr";
         default:
-            std::cerr << "Bad third argument " << quoted(selector) << std::endl;
+            log.message("Bad third argument " + quoted(selector));
             return "FQDN";
     }
 }
 
-bool run(const std::vector<std::string>& positional, const subsTable& options,
-         const toolOptions& tools) {
+namespace {
+
+// The run's way of writing outputs; null, after the message, when it cannot
+// be had.
+std::unique_ptr<outputMode> outputModeFor(const toolOptions& tools, runLog& log) {
+    if (tools.check || tools.diff) {
+        return previewOutputs(log, tools.diff);
+    }
+    return tools.atomic ? atomicOutputs(log) : inPlaceOutputs(log);
+}
+
+}  // namespace
+
+void run(const std::vector<std::string>& positional, const subsTable& options,
+         const toolOptions& tools, runLog& log) {
     subsTable table(options);
     tableSources sources;
     sources.noteNew(table, "option");
     table.setIfAbsent("FQDN", hostFqdn());
     sources.noteNew(table, "host name");
-    const std::string canonicalKeyword = canonicalKeywordFor(positional);
+    const std::string canonicalKeyword = canonicalKeywordFor(positional, log);
     const std::string& substitutions = positional[1];
-    readSubstitutions(table, substitutions, [&](const std::string& keyword, std::size_t line) {
+    readSubstitutions(table, substitutions, log, [&](const std::string& keyword, std::size_t line) {
         if (tools.explain) {
             sources.note(keyword, "substitutions file " + shownText(substitutions) + " line " +
                                       std::to_string(line));
         }
     });
-    addBuiltIns(table, canonicalKeyword);
+    addBuiltIns(table, canonicalKeyword, log);
     if (tools.explain) {
         sources.noteNew(table, "built-in");
-        sources.list(std::cout, table);
+        sources.list(log, table);
     }
-    std::unique_ptr<previewOutputs> preview;
-    if (tools.check || tools.diff) {
-        preview = std::make_unique<previewOutputs>(std::cout, tools.diff);
-        if (!preview->isReady()) {
-            std::cerr << "Cannot make a private temporary directory for the new texts" << std::endl;
-            return false;
-        }
+    const std::unique_ptr<outputMode> outputs = outputModeFor(tools, log);
+    if (!outputs) {
+        return;
     }
-    subsIter iterator(table);
-    iterator.configure({tools.strict, tools.explain, preview.get(), tools.atomic});
+    expandSettings settings;
+    settings.strict = tools.strict;
+    settings.explain = tools.explain;
+    subsIter iterator(table, log, *outputs, settings);
     iterator.walk(positional[0], 0);
-    return preview && preview->anyChange();
 }

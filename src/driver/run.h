@@ -4,14 +4,13 @@
 #include <vector>
 
 #include "driver/tool_options.h"
+#include "record/run_log.h"
 #include "table/subs_table.h"
 
 // "FQDN", "HOST" or "IPaddr", as the optional third argument chooses; an
 // unknown selector is reported and gives "FQDN".
-std::string canonicalKeywordFor(const std::vector<std::string>& positional);
+std::string canonicalKeywordFor(const std::vector<std::string>& positional, runLog& log);
 
 // One run: builds the table from its four sources and expands the tree.
-// True when the tool options ask for a run that writes nothing and some
-// output would be created or changed.
-bool run(const std::vector<std::string>& positional, const subsTable& options,
-         const toolOptions& tools = {});
+void run(const std::vector<std::string>& positional, const subsTable& options,
+         const toolOptions& tools, runLog& log);

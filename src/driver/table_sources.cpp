@@ -1,7 +1,5 @@
 #include "driver/table_sources.h"
 
-#include "events/shown_text.h"
-
 void tableSources::noteNew(const subsTable& table, const std::string& source) {
     for (const auto& keywordAndValue : table.all()) {
         sources.try_emplace(keywordAndValue.first, source);
@@ -12,11 +10,9 @@ void tableSources::note(const std::string& keyword, const std::string& source) {
     sources.insert_or_assign(keyword, source);
 }
 
-void tableSources::list(std::ostream& out, const subsTable& table) const {
+void tableSources::list(runLog& log, const subsTable& table) const {
     for (const auto& [keyword, value] : table.all()) {
         const auto found = sources.find(keyword);
-        out << shownText(keyword) << '=' << shownText(value) << '\t'
-            << (found != sources.end() ? found->second : std::string()) << '\n';
+        log.tableSource(keyword, value, found != sources.end() ? found->second : std::string());
     }
-    out.flush();
 }

@@ -1,9 +1,9 @@
 #pragma once
 
 #include <map>
-#include <ostream>
 #include <string>
 
+#include "record/run_log.h"
 #include "table/subs_table.h"
 
 // Where each keyword of the run's table came from, for --explain.
@@ -12,8 +12,8 @@ public:
     // Every keyword of the table that has no source yet gets this one.
     void noteNew(const subsTable& table, const std::string& source);
     void note(const std::string& keyword, const std::string& source);
-    // One line per keyword: keyword=value, a tab, the source.
-    void list(std::ostream& out, const subsTable& table) const;
+    // Each keyword with its value and source, to the log.
+    void list(runLog& log, const subsTable& table) const;
 
 private:
     std::map<std::string, std::string, keywordLess> sources;

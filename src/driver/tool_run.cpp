@@ -1,9 +1,7 @@
 #include "driver/tool_run.h"
 
-#include <iostream>
 #include <memory>
 
-#include "driver/message_counter.h"
 #include "driver/run.h"
 #include "driver/verbose_reports.h"
 
@@ -21,30 +19,30 @@ bool usesToolOptions(const toolOptions& tools) {
            tools.explain || tools.verbose;
 }
 
-int runWithToolOptions(const std::string& programName, const commandLine& parsed) {
+int runWithToolOptions(const std::string& programName, const commandLine& parsed, runLog& log) {
     const toolOptions& tools = parsed.tools;
     if (tools.help) {
-        printHelp(std::cout, programName);
+        log.output(helpText(programName));
         return statusSucceeded;
     }
     if (tools.version) {
-        std::cout << "fillwright " << FILLWRIGHT_VERSION << std::endl;
+        log.output("fillwright " FILLWRIGHT_VERSION "\n");
         return statusSucceeded;
     }
-    const messageCounter messages;
+    runLog::settings settings;
+    settings.showVerdicts = tools.check || tools.diff;
+    log.choose(settings);
     std::unique_ptr<verboseReports> reports;
     if (tools.verbose) {
-        reports = std::make_unique<verboseReports>(messages.passedTo());
+        reports = std::make_unique<verboseReports>(log);
     }
-    bool wouldChange = false;
     if (parsed.positional.size() >= 2) {
-        wouldChange = run(parsed.positional, parsed.options, tools);
+        run(parsed.positional, parsed.options, tools, log);
     } else {
-        printUsage(programName);
+        printUsage(log, programName);
     }
-    std::cout.flush();
-    if ((tools.check || tools.diff || tools.strict) && messages.anyWritten()) {
+    if ((tools.check || tools.diff || tools.strict) && log.messageCount() > 0) {
         return statusMessages;
     }
-    return wouldChange ? statusWouldChange : statusSucceeded;
+    return (tools.check || tools.diff) && log.anyChange() ? statusWouldChange : statusSucceeded;
 }

@@ -1,14 +1,14 @@
 #pragma once
 
-#include <ostream>
 #include <string>
 
 #include "driver/command_line.h"
+#include "record/run_log.h"
 
 bool usesToolOptions(const toolOptions& tools);
 
 // main's work once a tool option was given: the exit status.
-int runWithToolOptions(const std::string& programName, const commandLine& parsed);
+int runWithToolOptions(const std::string& programName, const commandLine& parsed, runLog& log);
 
 // The full help text of --help.
-void printHelp(std::ostream& out, const std::string& programName);
+std::string helpText(const std::string& programName);

@@ -1,6 +1,8 @@
 #include "driver/verbose_reports.h"
 
-verboseReports::verboseReports(std::streambuf* standardError) : out(standardError) {
+#include <sstream>
+
+verboseReports::verboseReports(runLog& log) : log(log) {
     eventRegistry::instance().add(key, *this);
 }
 
@@ -9,6 +11,8 @@ verboseReports::~verboseReports() {
 }
 
 bool verboseReports::onEvent(eventReport& report) {
-    report.print(out) << std::endl;
+    std::ostringstream line;
+    report.print(line);
+    log.note(line.str());
     return false;
 }

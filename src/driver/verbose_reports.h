@@ -1,17 +1,15 @@
 #pragma once
 
-#include <ostream>
-#include <streambuf>
-
 #include "events/event_report.h"
+#include "record/run_log.h"
 
 // Shows every event report on standard error while it lives: the failures
-// that are silent by design (the network's, for one) become visible. Other
-// listeners still see each report.
+// that are silent by design (the network's, for one) become visible. They
+// are notes of the run's log, not messages. Other listeners still see each
+// report.
 class verboseReports : public eventListener {
 public:
-    // Written straight to this buffer, so that reports do not count as messages.
-    explicit verboseReports(std::streambuf* standardError);
+    explicit verboseReports(runLog& log);
     verboseReports(const verboseReports&) = delete;
     verboseReports& operator=(const verboseReports&) = delete;
     ~verboseReports() override;
@@ -21,5 +19,5 @@ public:
 private:
     // Before the keys listeners are usually given, so that it sees every report.
     static constexpr int key = -1;
-    std::ostream out;
+    runLog& log;
 };

@@ -1,5 +1,7 @@
 #include "events/text.h"
 
+#include <algorithm>
+
 namespace {
 
 // Works on the magnitude as unsigned so that INT_MIN has one.
@@ -41,6 +43,31 @@ std::string toHex(int n) {
     return s;
 }
 
+namespace {
+
+// A byte as the quoted form escapes it, for the bytes it escapes other than
+// the quote and the backslash.
+void appendEscaped(std::string& result, unsigned char byte) {
+    if (byte == '\t') {
+        result += "\\t";
+    } else if (byte == '\n') {
+        result += "\\n";
+    } else if (byte == '\r') {
+        result += "\\r";
+    } else {
+        result.push_back('\\');
+        result.push_back(static_cast<char>('0' + (byte >> 6)));
+        result.push_back(static_cast<char>('0' + ((byte >> 3) & 7)));
+        result.push_back(static_cast<char>('0' + (byte & 7)));
+    }
+}
+
+bool isControl(unsigned char byte) {
+    return (byte < 0x20 && byte != '\t') || byte == 0x7f;
+}
+
+}  // namespace
+
 std::string quoted(const std::string& s) {
     std::string result;
     result.reserve(s.size() + 2);
@@ -52,19 +79,27 @@ std::string quoted(const std::string& s) {
                 result.push_back('\\');
             }
             result.push_back(c);
-        } else if (byte == '\t') {
-            result += "\\t";
-        } else if (byte == '\n') {
-            result += "\\n";
-        } else if (byte == '\r') {
-            result += "\\r";
         } else {
-            result.push_back('\\');
-            result.push_back(static_cast<char>('0' + (byte >> 6)));
-            result.push_back(static_cast<char>('0' + ((byte >> 3) & 7)));
-            result.push_back(static_cast<char>('0' + (byte & 7)));
+            appendEscaped(result, byte);
         }
     }
     result.push_back('"');
+    return result;
+}
+
+std::string withControlsEscaped(const std::string& s) {
+    if (std::none_of(s.begin(), s.end(),
+                     [](char c) { return isControl(static_cast<unsigned char>(c)); })) {
+        return s;
+    }
+    std::string result;
+    for (char c : s) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (isControl(byte)) {
+            appendEscaped(result, byte);
+        } else {
+            result.push_back(c);
+        }
+    }
     return result;
 }

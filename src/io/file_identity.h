@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 // What makes a file the same file whatever path or link leads to it: device
 // and inode on POSIX, volume serial and file index on Windows.
@@ -16,12 +15,3 @@ struct fileIdentity {
         return volume != other.volume ? volume < other.volume : file < other.file;
     }
 };
-
-namespace platformFile {
-
-// False when the system cannot tell. A link counts as what it leads to.
-bool identifyPath(const std::string& path, fileIdentity& identity);
-// The identity of a file opened by platformFile.
-bool identifyOpen(int file, fileIdentity& identity);
-
-}  // namespace platformFile

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "io/platform_file.h"
-
 namespace {
 
 // The byte after the data (room for a NUL after a last line without a line
@@ -13,66 +11,66 @@ constexpr std::size_t spare = 1 + shortPiece;
 
 }  // namespace
 
-textInput::textInput(const std::string& path, std::vector<char>& buffer,
-                     platformFile::readable accepted)
-    : file(platformFile::openForReading(path, accepted)), buffer(buffer), readSize(firstReadSize) {
-    if (fileIdentity identity; file >= 0 && platformFile::identifyOpen(file, identity)) {
-        opened = identity;
-    }
+textInput::textInput(fileHandle file, std::vector<char>& buffer)
+    : ownSource(std::move(file)),
+      source(ownSource),
+      open(ownSource.isOpen()),
+      opened(open ? source.identity() : std::nullopt),
+      buffer(buffer) {
     if (buffer.size() < readSize + spare) {
         buffer.resize(readSize + spare);
     }
 }
 
-textInput::textInput(std::string_view content, std::vector<char>& buffer, bool endsInReadError,
-                     std::size_t readSize)
-    : inMemory(true),
-      buffer(buffer),
-      unread(content),
-      // A short text needs no more room than it takes.
-      readSize(std::clamp<std::size_t>(content.size(), 1, std::max<std::size_t>(readSize, 1))),
-      endsInReadError(endsInReadError) {
-    if (buffer.size() < this->readSize + spare) {
-        buffer.resize(this->readSize + spare);
+textInput::textInput(byteSource& external, std::vector<char>& buffer)
+    : ownSource(fileHandle()),
+      source(external),
+      open(true),
+      opened(source.identity()),
+      buffer(buffer) {
+    if (buffer.size() < readSize + spare) {
+        buffer.resize(readSize + spare);
     }
 }
 
-textInput::~textInput() {
-    if (file >= 0) {
-        platformFile::closeFile(file);
-    }
-}
-
-bool textInput::readLine(textLine& line) {
+textInput::lineRead textInput::readLine(std::vector<char>& lines, std::size_t longest,
+                                        textLine& line) {
+    std::size_t length = 0;
+    bool tooLong = false;
+    bool anyTaken = false;
     for (;;) {
-        char* start = buffer.data() + begin;
+        const char* start = buffer.data() + begin;
         const std::size_t available = end - begin;
-        auto* lineFeed =
-            static_cast<char*>(std::memchr(start + scanned, '\n', available - scanned));
-        if (lineFeed != nullptr) {
-            line = {start, static_cast<std::size_t>(lineFeed - start), true};
-            begin += line.length + 1;
-            scanned = 0;
-            return true;
+        const auto* lineFeed = static_cast<const char*>(std::memchr(start, '\n', available));
+        const std::size_t piece =
+            lineFeed != nullptr ? static_cast<std::size_t>(lineFeed - start) : available;
+        anyTaken = anyTaken || lineFeed != nullptr || piece > 0;
+        const std::size_t kept = std::min(piece, longest - length);
+        tooLong = tooLong || kept < piece;
+        if (const std::size_t needed = length + kept + spare; lines.size() < needed) {
+            lines.resize(std::max(lines.size() * 2, needed));
         }
-        scanned = available;
-        if (atEnd || readError || !isOpen()) {
-            if (available == 0) {
-                return false;
+        std::memcpy(lines.data() + length, start, kept);
+        length += kept;
+        begin += piece;
+        if (lineFeed != nullptr) {
+            ++begin;
+            ++lineFeeds;
+        }
+        if (lineFeed != nullptr || (exhausted() && begin == end)) {
+            if (!anyTaken) {
+                return lineRead::none;
             }
-            // fill() keeps a spare byte after the data for this case.
-            start[available] = '\0';
-            line = {start, available, false};
-            begin = end;
-            scanned = 0;
-            return true;
+            lines[length] = '\0';
+            line = {lines.data(), length, lineFeed != nullptr};
+            return tooLong ? lineRead::tooLong : lineRead::whole;
         }
         fill();
     }
 }
 
 std::string_view textInput::peek(std::size_t count) {
-    while (end - begin < count && !atEnd && !readError && isOpen()) {
+    while (end - begin < count && !exhausted()) {
         fill();
     }
     return {buffer.data() + begin, std::min(count, end - begin)};
@@ -91,57 +89,41 @@ bool textInput::fill() {
         buffer.resize(std::max(buffer.size() * 2, end + wanted));
     }
     const std::size_t room = buffer.size() - end - spare;
-    const long long count = inMemory ? readUnread(buffer.data() + end, room)
-                                     : platformFile::readSome(file, buffer.data() + end, room);
+    const long long count = source.read(buffer.data() + end, room);
     if (count < 0) {
         readError = true;
     } else if (count == 0) {
         atEnd = true;
-        stoppedAtMark = !inMemory && platformFile::stoppedAtEndOfFileMark(file, bytesRead);
+        stoppedAtMark = source.stoppedAtEndOfFileMark(bytesRead);
     } else {
         end += static_cast<std::size_t>(count);
         bytesRead += static_cast<std::uint64_t>(count);
-        if (!inMemory) {
-            readSize = std::min(2 * readSize, chunkSize);
-        }
+        readSize = std::min(2 * readSize, chunkSize);
     }
     return count > 0;
 }
 
-long long textInput::readUnread(char* to, std::size_t room) {
-    const std::size_t count = std::min({room, readSize, unread.size() - unreadAt});
-    if (count == 0) {
-        return endsInReadError ? -1 : 0;
+bool fileSink::write(const char* data, std::size_t size) {
+    if (!textLineEndsAreCrLf) {
+        written += size;
+        return put(data, size);
     }
-    std::memcpy(to, unread.data() + unreadAt, count);
-    unreadAt += count;
-    return static_cast<long long>(count);
+    // What the C runtime's text mode would write: each LF as CR LF.
+    translated.clear();
+    for (std::size_t i = 0; i < size; ++i) {
+        if (data[i] == '\n') {
+            translated.push_back('\r');
+        }
+        translated.push_back(data[i]);
+    }
+    written += translated.size();
+    return put(translated.data(), translated.size());
 }
 
-textOutput::textOutput(const std::string& path, std::vector<char>& buffer,
-                       const std::optional<fileIdentity>& keep)
-    : textOutput(-1, buffer) {
-    const platformFile::writeOpening opening =
-        platformFile::openForWriting(path, keep ? &*keep : nullptr);
-    file = opening.file;
-    refused = opening.refusal;
-    if (file >= 0) {
-        opened = opening.identity;
-        writesOver = true;
-    }
-}
-
-textOutput::textOutput(int file, std::vector<char>& buffer) : file(file), buffer(buffer) {
+textOutput::textOutput(byteSink& sink, std::vector<char>& buffer) : sink(sink), buffer(buffer) {
     if (buffer.size() < bufferSize) {
         buffer.resize(bufferSize);
     }
-}
-
-textOutput::textOutput(std::string& sink, std::size_t capacity)
-    : sink(&sink), sinkCapacity(capacity), ownBuffer(bufferSize), buffer(ownBuffer) {}
-
-textOutput::~textOutput() {
-    close();
 }
 
 bool textOutput::flush() {
@@ -153,15 +135,8 @@ bool textOutput::flush() {
 }
 
 void textOutput::deliver(const char* data, std::size_t size) {
-    if (writeError) {
-        return;
-    }
-    if (sink != nullptr) {
-        const std::size_t room = sinkCapacity - std::min(sinkCapacity, sink->size());
-        sink->append(data, std::min(size, room));
-        writeError = size > room;
-    } else {
-        writeError = !platformFile::writeAll(file, data, size);
+    if (!writeError) {
+        writeError = !sink.write(data, size);
     }
 }
 
@@ -173,20 +148,4 @@ void textOutput::writeThrough(const char* data, std::size_t size) {
     } else {
         deliver(data, size);
     }
-}
-
-bool textOutput::close() {
-    if (!isOpen()) {
-        return !writeError;
-    }
-    flush();
-    if (writesOver && !platformFile::cutAtPosition(file)) {
-        writeError = true;
-    }
-    if (file >= 0 && !platformFile::closeFile(file)) {
-        writeError = true;
-    }
-    file = -1;
-    sink = nullptr;
-    return !writeError;
 }

@@ -9,7 +9,10 @@
 #include <string_view>
 #include <vector>
 
-#include "io/platform_file.h"
+#include "io/file_handle.h"
+#include "io/file_identity.h"
+#include "io/line_count.h"
+#include "io/paths.h"
 
 // Pieces up to this size are copied with one fixed-size move, which needs no
 // branch on the size. A textInput keeps this many readable bytes after its
@@ -39,58 +42,88 @@ struct textLine {
     bool endedByLineFeed = false;
 };
 
-// Reads a file or a text in memory through one large buffer, as a stream of
-// bytes or line by line. Lines read by readLine are read whole: the buffer
-// grows to hold them.
+// Where a textInput's bytes come from.
+class byteSource {
+public:
+    virtual ~byteSource() = default;
+    // Bytes read, 0 at the end, -1 on a read error.
+    virtual long long read(char* to, std::size_t room) = 0;
+    // The file read; none where there is no file or the system cannot tell.
+    virtual std::optional<fileIdentity> identity() const { return std::nullopt; }
+    // See fileHandle::stoppedAtEndOfFileMark.
+    virtual bool stoppedAtEndOfFileMark(std::uint64_t /*bytesRead*/) const { return false; }
+    // Whether the CR of a CR LF line end is still in the bytes read.
+    virtual bool keepsLineEndCarriageReturns() const { return true; }
+};
+
+// The bytes of an open file, as the platform reads it.
+class fileSource : public byteSource {
+public:
+    explicit fileSource(fileHandle opened) : file(std::move(opened)) {}
+    long long read(char* to, std::size_t room) override { return file.readSome(to, room); }
+    std::optional<fileIdentity> identity() const override { return file.identity(); }
+    bool stoppedAtEndOfFileMark(std::uint64_t bytesRead) const override {
+        return file.stoppedAtEndOfFileMark(bytesRead);
+    }
+    bool keepsLineEndCarriageReturns() const override { return lineEndCarriageReturnsKept; }
+    bool isOpen() const { return file.isOpen(); }
+
+private:
+    fileHandle file;
+};
+
+// Reads a file through one large buffer, as a stream of bytes or line by
+// line. Lines read by readLine are read whole: the buffer grows to hold them.
 class textInput {
 public:
-    // What one read of a file asks for, at the least, once the file has
-    // proved large: its first read asks for firstReadSize and each later one
-    // for twice as much as the one before, so that a small file takes a small
+    // What one read asks for, at the least, once the input has proved
+    // large: its first read asks for firstReadSize and each later one for
+    // twice as much as the one before, so that a small file takes a small
     // buffer.
     static constexpr std::size_t chunkSize = 256 * 1024;
     static constexpr std::size_t firstReadSize = 4096;
 
     // The buffer is the caller's, so that one allocation serves many files.
-    textInput(const std::string& path, std::vector<char>& buffer,
-              platformFile::readable accepted = platformFile::readable::regularFiles);
-    // A text in memory, handed out at most readSize bytes a read, so that
-    // callers can be tried on reads of any size; with endsInReadError its
-    // end reads as a failed read, so that their failure handling can be too.
-    textInput(std::string_view content, std::vector<char>& buffer, bool endsInReadError = false,
-              std::size_t readSize = chunkSize);
+    textInput(fileHandle file, std::vector<char>& buffer);
+    // Reads from a source of the caller's, which must outlive the input.
+    textInput(byteSource& source, std::vector<char>& buffer);
     textInput(const textInput&) = delete;
     textInput& operator=(const textInput&) = delete;
-    ~textInput();
 
-    bool isOpen() const { return file >= 0 || inMemory; }
-    // The file read; none for text in memory or when the system cannot tell.
+    bool isOpen() const { return open; }
+    // The file read; none when the system cannot tell.
     const std::optional<fileIdentity>& identity() const { return opened; }
-    // Whether the CR of a CR LF line end is still in the lines read: always
-    // for text in memory, and for files where they are read as bytes.
-    bool keepsLineEndCarriageReturns() const {
-        return inMemory || platformFile::lineEndCarriageReturnsKept;
-    }
-    // False at the end of the input or after a read error.
-    bool readLine(textLine& line);
+    // Whether the CR of a CR LF line end is still in the lines read.
+    bool keepsLineEndCarriageReturns() const { return source.keepsLineEndCarriageReturns(); }
+    enum class lineRead { none, whole, tooLong };
+    // Copies the next line into lines, which then holds shortPiece readable
+    // bytes after it, and a terminator can be put at line.text[line.length].
+    // A line longer than longest is read on in pieces and passed over whole:
+    // line then holds its first longest bytes. None at the end of the input
+    // or after a read error. The input's own buffer never grows for a line,
+    // so inputs open at once (includes) hold no more than a read each.
+    lineRead readLine(std::vector<char>& lines, std::size_t longest, textLine& line);
     // The bytes read and not yet handed out, followed by readable bytes up to
     // shortPiece in all.
     std::string_view buffered() const { return {buffer.data() + begin, end - begin}; }
     // Nothing more will be read: the end of the input, or a read error.
-    bool exhausted() const { return atEnd || readError || !isOpen(); }
+    bool exhausted() const { return atEnd || readError || !open; }
     // Reads more after what is buffered, at least as much as is buffered, so
     // that a caller that waits for more of the same text never reads it over
     // and over; false when nothing more came.
     bool readMore() { return fill(); }
     // Hands out the first count bytes of what buffered() gave.
     void skip(std::size_t count) {
+        lineFeeds += countLineFeeds(buffer.data() + begin, count);
         begin += count;
-        scanned = 0;
     }
+    // The number of the line that the next byte handed out belongs to,
+    // counted from 1.
+    std::uint64_t lineNumber() const { return lineFeeds + 1; }
     // A read error, as opposed to the end of the input.
     bool failed() const { return readError; }
     // The input ended at a Ctrl-Z before the end of the file (see
-    // platformFile::stoppedAtEndOfFileMark); the rest was never read.
+    // fileHandle::stoppedAtEndOfFileMark); the rest was never read.
     bool stoppedAtEndOfFileMark() const { return stoppedAtMark; }
     // Up to count of the bytes not yet handed out, reading more when fewer
     // are buffered; fewer only at the end of the input or after a read error.
@@ -98,49 +131,63 @@ public:
 
 private:
     bool fill();
-    long long readUnread(char* to, std::size_t room);
 
-    int file = -1;
+    fileSource ownSource;
+    byteSource& source;
+    bool open;
     std::optional<fileIdentity> opened;
-    bool inMemory = false;
     std::vector<char>& buffer;
-    std::string unread;  // of a text in memory, from unreadAt on
-    std::size_t unreadAt = 0;
-    std::size_t readSize = chunkSize;
-    bool endsInReadError = false;
-    std::size_t begin = 0;    // first byte not yet handed out
-    std::size_t end = 0;      // one past the last byte read
-    std::size_t scanned = 0;  // bytes after begin known to hold no line feed
+    std::size_t readSize = firstReadSize;
+    std::size_t begin = 0;        // first byte not yet handed out
+    std::size_t end = 0;          // one past the last byte read
+    std::uint64_t lineFeeds = 0;  // in the bytes handed out
     bool atEnd = false;
     bool readError = false;
     std::uint64_t bytesRead = 0;
     bool stoppedAtMark = false;
 };
 
-// Writes a file, or appends to a string in memory, through one large buffer.
+// Whether a line feed is written to a text file as CR LF (Windows).
+extern const bool textLineEndsAreCrLf;
+
+// Where a textOutput's bytes go.
+class byteSink {
+public:
+    virtual ~byteSink() = default;
+    // False when not every byte could be written.
+    virtual bool write(const char* data, std::size_t size) = 0;
+};
+
+// Writes to an open file from where it stands, line feeds as the platform's
+// text files end their lines (CR LF on Windows).
+class fileSink : public byteSink {
+public:
+    explicit fileSink(const fileHandle& file) : file(file) {}
+    bool write(const char* data, std::size_t size) override;
+    std::uint64_t bytesWritten() const { return written; }
+
+protected:
+    // The bytes as the file gets them.
+    virtual bool put(const char* data, std::size_t size) { return file.writeAll(data, size); }
+
+    const fileHandle& file;
+
+private:
+    std::uint64_t written = 0;
+    std::vector<char> translated;
+};
+
+// Writes through one large buffer to a sink.
 class textOutput {
 public:
     static constexpr std::size_t bufferSize = 256 * 1024;
 
-    // The buffer is the caller's, so that one allocation serves many files.
-    // Writes over the file from its start, and cuts off the old bytes left
-    // after what was written when closed, also after a failed write. The
-    // file keep names is never opened (platformFile::openForWriting).
-    textOutput(const std::string& path, std::vector<char>& buffer,
-               const std::optional<fileIdentity>& keep = std::nullopt);
-    // Writes a file opened elsewhere (-1: none), and closes it.
-    textOutput(int file, std::vector<char>& buffer);
-    // Appends to sink; writes beyond capacity fail, as on a full disk.
-    explicit textOutput(std::string& sink, std::size_t capacity = std::string::npos);
+    // The buffer is the caller's, so that one allocation serves many files;
+    // the sink must outlive the output.
+    textOutput(byteSink& sink, std::vector<char>& buffer);
     textOutput(const textOutput&) = delete;
     textOutput& operator=(const textOutput&) = delete;
-    ~textOutput();
 
-    bool isOpen() const { return file >= 0 || sink != nullptr; }
-    // Why the file was not opened.
-    platformFile::writeRefusal refusal() const { return refused; }
-    // The file written; none for a string in memory.
-    const std::optional<fileIdentity>& identity() const { return opened; }
     void write(const char* data, std::size_t size) {
         if (size <= buffer.size() - used) {
             copyBytes(buffer.data() + used, data, size);
@@ -172,8 +219,6 @@ public:
     bool failed() const { return writeError; }
     // False when any write so far failed.
     bool flush();
-    // Flushes and closes; false when any write or the close failed.
-    bool close();
 
 private:
     // Most pieces of a line are a few bytes long; copying them with a few
@@ -196,14 +241,8 @@ private:
     void writeThrough(const char* data, std::size_t size);
     void deliver(const char* data, std::size_t size);
 
-    int file = -1;
-    bool writesOver = false;  // the file must be cut where writing ends
-    std::string* sink = nullptr;
-    std::size_t sinkCapacity = std::string::npos;
-    std::vector<char> ownBuffer;
+    byteSink& sink;
     std::vector<char>& buffer;
     std::size_t used = 0;
     bool writeError = false;
-    platformFile::writeRefusal refused = platformFile::writeRefusal::none;
-    std::optional<fileIdentity> opened;
 };

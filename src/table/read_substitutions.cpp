@@ -1,5 +1,4 @@
 #include <cstring>
-#include <iostream>
 #include <string_view>
 #include <vector>
 
@@ -31,21 +30,20 @@ constexpr std::size_t lineLimit = std::size_t{1} << 20;
 // What a message shows of a line over that limit.
 constexpr std::size_t shownPart = 64;
 
-void reject(std::string_view line) {
-    const bool shortened = line.size() > lineLimit;
-    std::cerr << "substitutions file line "
-              << quoted(std::string(shortened ? line.substr(0, shownPart) : line))
-              << (shortened ? "... rejected" : " rejected") << std::endl;
+void reject(runLog& log, std::string_view line, bool shortened) {
+    log.message("substitutions file line " +
+                quoted(std::string(shortened ? line.substr(0, shownPart) : line)) +
+                (shortened ? "... rejected" : " rejected"));
 }
 
 // The keyword applied; empty when the line applies none.
-std::string_view applyLine(subsTable& table, std::string_view line) {
+std::string_view applyLine(runLog& log, subsTable& table, std::string_view line) {
     if (line.empty() || line.front() == '#') {
         return {};
     }
     const std::size_t equals = line.find('=');
     if (equals == std::string_view::npos || equals == 0 || line.size() > lineLimit) {
-        reject(line);
+        reject(log, line, line.size() > lineLimit);
         return {};
     }
     table.assign(std::string(line.substr(0, equals)), std::string(line.substr(equals + 1)));
@@ -54,23 +52,32 @@ std::string_view applyLine(subsTable& table, std::string_view line) {
 
 }  // namespace
 
-void readSubstitutions(subsTable& table, const std::string& path, const appliedLine& applied) {
+void readSubstitutions(subsTable& table, const std::string& path, runLog& log,
+                       const appliedLine& applied) {
     std::vector<char> buffer;
     // The administrator names this file, and may name a pipe such as /dev/stdin.
-    textInput input(path, buffer, platformFile::readable::anyButDirectories);
+    textInput input(openPathForReading(path, readable::anyButDirectories), buffer);
     if (isUtf16(takeByteOrderMark(input))) {
-        reportUtf16("Substitutions file", path);
+        reportUtf16(log, "Substitutions file", path);
         return;
     }
+    std::vector<char> lines;
     textLine line;
-    for (std::size_t lineNumber = 1; input.readLine(line); ++lineNumber) {
+    for (std::size_t lineNumber = 1;; ++lineNumber) {
+        // Room for a CR before the line feed: a longer line is kept in part,
+        // enough to be rejected, and its end is not looked at.
+        const auto read = input.readLine(lines, lineLimit + 2, line);
+        if (read == textInput::lineRead::none) {
+            break;
+        }
+        line.endedByLineFeed = line.endedByLineFeed && read == textInput::lineRead::whole;
         const std::string_view keyword =
-            applyLine(table, lineText(line, input.keepsLineEndCarriageReturns()));
+            applyLine(log, table, lineText(line, input.keepsLineEndCarriageReturns()));
         if (applied && !keyword.empty()) {
             applied(std::string(keyword), lineNumber);
         }
     }
     if (input.stoppedAtEndOfFileMark()) {
-        reportEndOfFileMark(path);
+        reportEndOfFileMark(log, path);
     }
 }

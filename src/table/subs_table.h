@@ -5,6 +5,8 @@
 #include <map>
 #include <string>
 
+#include "record/run_log.h"
+
 // The order of keywords: ASCII letters compare without regard to case;
 // differing bytes compare as signed 8-bit values after folding.
 struct keywordLess {
@@ -38,5 +40,5 @@ using appliedLine = std::function<void(const std::string& keyword, std::size_t l
 
 // Applies the keyword=value lines of a substitutions file; a file that cannot
 // be opened adds nothing, silently.
-void readSubstitutions(subsTable& table, const std::string& path,
+void readSubstitutions(subsTable& table, const std::string& path, runLog& log,
                        const appliedLine& applied = nullptr);

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <map>
 
+#include "support/test_log.h"
+
 namespace {
 
 using entries = std::map<std::string, std::string>;
@@ -39,10 +41,10 @@ builtInsResult builtIns(const entries& supplied, const std::string& canonicalKey
     for (const auto& entry : supplied) {
         table.assign(entry.first, entry.second);
     }
-    testing::internal::CaptureStderr();
-    addBuiltIns(table, canonicalKeyword, facts);
+    testLog record;
+    addBuiltIns(table, canonicalKeyword, facts, record.log);
     builtInsResult result;
-    result.messages = testing::internal::GetCapturedStderr();
+    result.messages = record.takeErrors();
     result.table = entries(table.all().begin(), table.all().end());
     return result;
 }

@@ -6,6 +6,7 @@
 
 #include "support/run_tool.h"
 #include "support/scratch_dir.h"
+#include "support/test_log.h"
 
 namespace {
 
@@ -37,9 +38,9 @@ TEST(ParseArguments, SplitsPositionalArgumentsAndOptions) {
             argv.push_back(argument.c_str());
         }
         commandLine parsed;
-        testing::internal::CaptureStderr();
-        EXPECT_EQ(parseArguments(static_cast<int>(argv.size()), argv.data(), parsed), c.parsed);
-        testing::internal::GetCapturedStderr();
+        testLog record;
+        EXPECT_EQ(parseArguments(static_cast<int>(argv.size()), argv.data(), parsed, record.log),
+                  c.parsed);
         EXPECT_EQ(parsed.positional, c.positional) << c.arguments.front();
         entries options(parsed.options.all().begin(), parsed.options.all().end());
         EXPECT_EQ(options, c.options) << c.arguments.front();

@@ -5,11 +5,11 @@
 #include <sstream>
 
 #include "driver/command_line.h"
-#include "driver/message_counter.h"
 #include "driver/verbose_reports.h"
 #include "events/shown_text.h"
 #include "support/run_tool.h"
 #include "support/scratch_dir.h"
+#include "support/test_log.h"
 
 namespace {
 
@@ -64,7 +64,8 @@ TEST(ToolOptions, AreReadWhereAKeywordOptionCouldBegin) {
             argv.push_back(argument.c_str());
         }
         commandLine parsed;
-        EXPECT_TRUE(parseArguments(static_cast<int>(argv.size()), argv.data(), parsed));
+        testLog record;
+        EXPECT_TRUE(parseArguments(static_cast<int>(argv.size()), argv.data(), parsed, record.log));
         EXPECT_EQ(parsed.positional, c.positional) << c.arguments.front();
         std::map<std::string, std::string> options(parsed.options.all().begin(),
                                                    parsed.options.all().end());
@@ -256,19 +257,16 @@ TEST(Explain, ListsEachKeywordWithItsSource) {
 }
 
 TEST(Verbose, PrintsEveryReportWithoutCountingIt) {
-    std::ostringstream shown;
-    std::ostringstream errors;
-    std::streambuf* saved = std::cerr.rdbuf(errors.rdbuf());
+    testLog record;
     {
-        const messageCounter messages;
-        const verboseReports reports(messages.passedTo());
+        const verboseReports reports(record.log);
         { commonEvent report(7, domainNetworking, Warning, timeOutExpired, "lookup", "ctx"); }
-        EXPECT_FALSE(messages.anyWritten());
-        std::cerr << "a message" << std::endl;
-        EXPECT_TRUE(messages.anyWritten());
+        EXPECT_EQ(record.log.messageCount(), 0u);
+        record.log.message("a message");
+        EXPECT_EQ(record.log.messageCount(), 1u);
     }
-    std::cerr.rdbuf(saved);
-    EXPECT_EQ(errors.str(), "Warning: networking/Time-out expired \"lookup\" | ctx\na message\n");
+    EXPECT_EQ(record.takeErrors(),
+              "Warning: networking/Time-out expired \"lookup\" | ctx\na message\n");
 }
 
 TEST(ShownText, QuotesOnlyWhatCouldBreakALine) {

@@ -51,7 +51,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
     subsTable table;
-    readSubstitutions(table, file.path);
+    std::ostream nowhere(nullptr);
+    runLog log(nowhere, nowhere);
+    readSubstitutions(table, file.path, log);
     for (const auto& [keyword, value] : table.all()) {
         checkEntry(keyword, value);
     }

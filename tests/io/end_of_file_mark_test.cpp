@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "io/platform_file.h"
+#include "io/paths.h"
 #include "io/text_file.h"
 #include "lines_read.h"
 #include "support/repeated_text.h"
@@ -37,12 +37,12 @@ const markCase cases[] = {
 };
 
 TEST(endOfFileMark, endsTheTextOnlyWhereTextModeStopsAndIsReported) {
-    const bool textMode = !platformFile::lineEndCarriageReturnsKept;
+    const bool textMode = !lineEndCarriageReturnsKept;
     for (const markCase& c : cases) {
         scratchDir dir;
         dir.write("in", c.content);
         std::vector<char> buffer;
-        textInput input(dir.at("in"), buffer);
+        textInput input(openPathForReading(dir.at("in"), readable::regularFiles), buffer);
         ASSERT_TRUE(input.isOpen()) << c.what;
         const std::string read = linesRead(input);
         EXPECT_FALSE(input.failed()) << c.what;

@@ -7,11 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "io/directory.h"
+#include "io/paths.h"
 #include "lines_read.h"
 #include "support/scratch_dir.h"
-#ifndef _WIN32
-#include "support/file_size_limit.h"
-#endif
 
 // Files of more than one chunk are read and written a buffer at a time;
 // these sizes put the end of a file before, at and after the chunk edges.
@@ -36,7 +35,7 @@ TEST_P(largeFiles, areReadWhole) {
     scratchDir dir;
     dir.write("in", content);
     std::vector<char> buffer;
-    textInput input(dir.at("in"), buffer);
+    textInput input(openPathForReading(dir.at("in"), readable::regularFiles), buffer);
     ASSERT_TRUE(input.isOpen());
     const std::string read = linesRead(input);
     EXPECT_FALSE(input.failed());
@@ -53,8 +52,11 @@ TEST_P(largeFiles, areWrittenWhole) {
     scratchDir dir;
     std::vector<char> buffer;
     {
-        textOutput output(dir.at("out"), buffer);
-        ASSERT_TRUE(output.isOpen());
+        const directory in = directory::open(dir.at(""));
+        const writeOpening opened = in.openForWriting("out", 0644, nullptr);
+        ASSERT_TRUE(opened.file.isOpen());
+        fileSink sink(opened.file);
+        textOutput output(sink, buffer);
         // Pieces of every kind: short, padded, longer than the buffer.
         const std::size_t pieces[] = {1, 5, 31, 1000, textOutput::bufferSize + 3, 70000};
         for (std::size_t at = 0, next = 0; at < content.size(); ++next) {
@@ -67,7 +69,7 @@ TEST_P(largeFiles, areWrittenWhole) {
             }
             at += size;
         }
-        EXPECT_TRUE(output.close());
+        EXPECT_TRUE(output.flush());
     }
     const std::string written = dir.read("out");
     ASSERT_EQ(written.size(), content.size());
@@ -78,61 +80,5 @@ INSTANTIATE_TEST_SUITE_P(sizes, largeFiles,
                          testing::Values(0, 1, textInput::chunkSize - 1, textInput::chunkSize,
                                          textInput::chunkSize + 1, 3 * textInput::chunkSize,
                                          3 * textInput::chunkSize + 77, 2000000));
-
-// An output is written over from its start and cut where writing ends: no
-// byte of its old text may be left behind, whatever the two sizes.
-struct writeOverCase {
-    const char* name;
-    std::size_t oldSize;
-    std::size_t newSize;
-};
-
-class writingOver : public testing::TestWithParam<writeOverCase> {};
-
-TEST_P(writingOver, leavesOnlyTheNewText) {
-    scratchDir dir;
-    dir.write("out", std::string(GetParam().oldSize, 'o'));
-    const std::string text(GetParam().newSize, 'n');
-    std::vector<char> buffer;
-    {
-        textOutput output(dir.at("out"), buffer);
-        ASSERT_TRUE(output.isOpen());
-        output.write(text);
-        EXPECT_TRUE(output.close());
-    }
-    EXPECT_TRUE(dir.read("out") == text);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    sizes, writingOver,
-    testing::Values(writeOverCase{"nothingOverText", 5000, 0},
-                    writeOverCase{"shorterOverLonger", 3 * textOutput::bufferSize, 10},
-                    writeOverCase{"sameSize", 4096, 4096},
-                    writeOverCase{"longerOverShorter", 10, 3 * textOutput::bufferSize + 5}),
-    [](const testing::TestParamInfo<writeOverCase>& info) { return info.param.name; });
-
-#ifndef _WIN32
-// A write that fails after the buffer has filled many times over is still
-// reported when the output is flushed and closed, and the file ends where
-// writing stopped: the old text after it is gone too.
-TEST(largeOutputs, reportAFullDiskAndEndWhereWritingStopped) {
-    scratchDir dir;
-    dir.write("out", std::string(5000, 'o'));
-    std::vector<char> buffer;
-    {
-        const fileSizeLimit full(1000);
-        textOutput output(dir.at("out"), buffer);
-        ASSERT_TRUE(output.isOpen());
-        const std::string piece(1000, 'n');
-        for (int i = 0; i < 1000; ++i) {
-            output.write(piece);
-        }
-        EXPECT_FALSE(output.flush());
-        EXPECT_TRUE(output.failed());
-        EXPECT_FALSE(output.close());
-    }
-    EXPECT_EQ(dir.read("out"), std::string(1000, 'n'));
-}
-#endif
 
 }  // namespace

@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "expand/subs_iter.h"
 #include "table/subs_table.h"
+#include "templates/subs_iter.h"
 
 // The expansion done the slow way, a byte at a time, as the reference that
 // the fast paths (many lines, 64 and 16 bytes at once, windows of a line)

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "support/scratch_dir.h"
+#include "support/test_log.h"
 #include "table/subs_table.h"
 
 namespace {
@@ -16,10 +17,10 @@ struct readResult {
 readResult readText(const std::string& text, subsTable table = {}) {
     scratchDir dir;
     dir.write("subs", text);
-    testing::internal::CaptureStderr();
-    readSubstitutions(table, dir.at("subs"));
+    testLog record;
+    readSubstitutions(table, dir.at("subs"), record.log);
     readResult result;
-    result.messages = testing::internal::GetCapturedStderr();
+    result.messages = record.takeErrors();
     for (const auto& entry : table.all()) {
         result.entries.emplace(entry.first, entry.second);
     }
@@ -91,10 +92,10 @@ TEST(ReadSubstitutions, LongLinesAreReadWholeAndNothingAfterThemIsLost) {
 TEST(ReadSubstitutions, MissingFileAddsNothingSilently) {
     scratchDir dir;
     subsTable table;
-    testing::internal::CaptureStderr();
-    readSubstitutions(table, dir.at("no-such-file"));
-    readSubstitutions(table, dir.path().generic_string());  // a directory
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    testLog record;
+    readSubstitutions(table, dir.at("no-such-file"), record.log);
+    readSubstitutions(table, dir.path().generic_string(), record.log);  // a directory
+    EXPECT_EQ(record.takeErrors(), "");
     EXPECT_EQ(table.size(), 0u);
 }
 
