@@ -32,7 +32,8 @@ Register-ArgumentCompleter -Native -CommandName fillwright, fillwright.exe -Scri
         $position++
     }
 
-    # A keyword's value is free text: offer nothing.
+    # A keyword's value is free text: offer nothing (PowerShell then offers
+    # file names of its own).
     if ($takesValue) { return }
 
     if ($wordToComplete -like '-*') {

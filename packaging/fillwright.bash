@@ -32,7 +32,7 @@ _fillwright()
 
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "$options" -- "$cur"))
-        [[ ${COMPREPLY-} == *= ]] && compopt -o nospace
+        [[ ${#COMPREPLY[@]} -eq 1 && $COMPREPLY == *= ]] && compopt -o nospace
         return
     fi
 
