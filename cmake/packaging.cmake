@@ -1,5 +1,5 @@
-# Install rules and packages: a Debian package for POSIX builds, a ZIP with
-# fillwright.exe and the documents at its root for Windows builds.
+# Install rules and packages: a Debian package for POSIX builds, a ZIP for
+# Windows builds (and from it an installer: packaging/make-msi).
 include(GNUInstallDirs)
 
 set(fillwright_man_page ${PROJECT_SOURCE_DIR}/docs/fillwright.1)
@@ -11,29 +11,49 @@ if(NOT fillwright_man_header MATCHES "fillwright ${PROJECT_VERSION}\"")
 endif()
 
 if(WIN32)
+    # One folder, fillwright-<version>-win64, holding the program and its
+    # documents as text with CR LF line ends; packaging/make-msi builds the
+    # installer from the same folder.
     install(TARGETS fillwright RUNTIME DESTINATION .)
-    install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)
-    # Windows has no man; give its users the page as plain text when it can be
-    # rendered here, else the page's source.
+    set(windows_docs ${PROJECT_BINARY_DIR}/windows)
+    configure_file(${PROJECT_SOURCE_DIR}/packaging/README-windows.txt.in ${windows_docs}/README.txt
+        @ONLY NEWLINE_STYLE CRLF)
+    set(crlf_script ${PROJECT_SOURCE_DIR}/packaging/crlf.cmake)
+    set(crlf_copies ${windows_docs}/LICENSE.txt ${windows_docs}/fillwright-completion.ps1)
+    add_custom_command(OUTPUT ${crlf_copies}
+        COMMAND ${CMAKE_COMMAND} -DIN=${PROJECT_SOURCE_DIR}/LICENSE -DOUT=${windows_docs}/LICENSE.txt
+                -P ${crlf_script}
+        COMMAND ${CMAKE_COMMAND} -DIN=${PROJECT_SOURCE_DIR}/packaging/fillwright-completion.ps1
+                -DOUT=${windows_docs}/fillwright-completion.ps1 -P ${crlf_script}
+        DEPENDS ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/packaging/fillwright-completion.ps1
+                ${crlf_script}
+        VERBATIM)
+    add_custom_target(fillwright_windows_docs ALL DEPENDS ${crlf_copies})
+    install(FILES ${windows_docs}/README.txt ${crlf_copies} DESTINATION .)
+    # Windows has no man: its users get the page rendered as plain text.
     find_program(FILLWRIGHT_GROFF groff)
     if(FILLWRIGHT_GROFF)
-        set(rendered_page ${PROJECT_BINARY_DIR}/fillwright.txt)
+        set(rendered_page ${windows_docs}/fillwright.txt)
         add_custom_command(OUTPUT ${rendered_page}
             COMMAND ${FILLWRIGHT_GROFF} -man -Tascii -P-cbou -rcR=1 ${fillwright_man_page} > ${rendered_page}
-            DEPENDS ${fillwright_man_page}
+            COMMAND ${CMAKE_COMMAND} -DIN=${rendered_page} -DOUT=${rendered_page} -P ${crlf_script}
+            DEPENDS ${fillwright_man_page} ${crlf_script}
             COMMENT "Rendering the manual page as text"
             VERBATIM)
         add_custom_target(fillwright_manual ALL DEPENDS ${rendered_page})
         install(FILES ${rendered_page} DESTINATION .)
     else()
-        install(FILES ${fillwright_man_page} DESTINATION .)
+        message(WARNING "groff not found: the Windows package will lack its manual, and make-msi will fail")
     endif()
     set(CPACK_GENERATOR ZIP)
-    set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+    set(CPACK_PACKAGE_FILE_NAME fillwright-${PROJECT_VERSION}-win64)
+    set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 else()
     install(TARGETS fillwright RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
     install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME copyright)
+    install(FILES ${PROJECT_SOURCE_DIR}/packaging/fillwright.bash
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME fillwright)
     # Debian wants manual pages compressed, and reproducibly (-n: no name or
     # time stamp in the archive).
     find_program(FILLWRIGHT_GZIP gzip)
