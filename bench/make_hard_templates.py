@@ -93,12 +93,29 @@ def write_long_line(directory, rng, size):
         out.write(digest.hexdigest())
 
 
+def write_deep_includes(directory, levels, long_size):
+    """A template whose includes nest levels deep, each opening with a
+    directive line too long to take and one of a value near the limit."""
+    os.makedirs(os.path.join(directory, "deep"), exist_ok=True)
+    with open(os.path.join(directory, "deep", "deep.pre"), "w") as template:
+        template.write("top\n>>include 1\n")
+    for level in range(1, levels + 1):
+        with open(os.path.join(directory, "deep", str(level)), "w") as include:
+            include.write(">>K=" + "x" * long_size + "\n")
+            include.write(">>L=" + "y" * 1_000_000 + "\n")
+            include.write(f"level {level}\n")
+            if level < levels:
+                include.write(f">>include {level + 1}\n")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--seed", type=int, default=3)
     parser.add_argument("--nul-size", type=int, default=13_000_000)
     parser.add_argument("--paren-size", type=int, default=1_000_000)
     parser.add_argument("--long-size", type=int, default=200_000_000)
+    parser.add_argument("--deep-levels", type=int, default=24)
+    parser.add_argument("--deep-line-size", type=int, default=12_000_000)
     parser.add_argument("--dir", help="existing directory to write into")
     args = parser.parse_args()
 
@@ -107,6 +124,7 @@ def main():
     write_nul_lines(directory, rng, args.nul_size)
     write_paren_line(directory, args.paren_size)
     write_long_line(directory, rng, args.long_size)
+    write_deep_includes(directory, args.deep_levels, args.deep_line_size)
     write_substitutions(directory)
     print(directory)
 

@@ -31,7 +31,8 @@ class measuredRun:
 class tool:
     """One command of a case. prepare runs untimed before every run."""
 
-    def __init__(self, label, argv, stdin=None, stdout=None, env=None, prepare=None, rounds=None):
+    def __init__(self, label, argv, stdin=None, stdout=None, env=None, prepare=None, rounds=None,
+                 quiet=False):
         self.label = label
         self.argv = argv
         self.stdin = stdin
@@ -39,6 +40,8 @@ class tool:
         self.env = env
         self.prepare = prepare
         self.rounds = rounds
+        # Messages the case expects are not shown.
+        self.quiet = quiet
         self.runs = []
         self.max_rss_kb = 0
 
@@ -64,7 +67,8 @@ class tool:
         stdin = open(self.stdin, "rb") if self.stdin else subprocess.DEVNULL
         stdout = open(self.stdout, "wb") if self.stdout else subprocess.DEVNULL
         try:
-            process = subprocess.Popen(argv, cwd=cwd, stdin=stdin, stdout=stdout, env=self.env)
+            process = subprocess.Popen(argv, cwd=cwd, stdin=stdin, stdout=stdout, env=self.env,
+                                       stderr=subprocess.DEVNULL if self.quiet else None)
         finally:
             if self.stdin:
                 stdin.close()
@@ -333,6 +337,20 @@ SPARSE_SIZE = 3 * 1024**3
 MEMORY_LIMIT_KB = 1536 * 1024
 
 
+def deep_includes_case(args, out):
+    """24 nested includes, each opening with a 12 MB directive line that is
+    passed over and a 1 MB one that is taken: memory must not grow with the
+    depth times the length of a line."""
+    tools = [tool("fillwright", [args.binary, "deep", "subs.txt"], quiet=True)]
+    run_case(tools, args.rounds, args.work)
+    with open(os.path.join(args.work, "deep", "deep"), "rb") as ours:
+        expected = b"top\n" + b"".join(b"level %d\n" % level for level in range(1, 25))
+        if ours.read() != expected:
+            sys.exit("deep includes: the output is not the expected expansion")
+    out.add_case("deep includes", tools)
+    out.check("24 includes deep of 12 MB lines in under 32 MiB", tools[0].max_rss_kb < 32 * 1024)
+
+
 def sparse_line_case(args, out):
     """A 3 GB sparse file without a line feed, under a memory limit that a
     line held whole would break. Writes 3 GB: only run when asked for."""
@@ -372,8 +390,9 @@ CASES = {
     "long": long_line_case,
     "sparse": sparse_line_case,
     "rerun": rerun_case,
+    "deep": deep_includes_case,
 }
-DEFAULT_CASES = ["big", "big-new", "many", "start-up", "nul", "paren", "long", "rerun"]
+DEFAULT_CASES = ["big", "big-new", "many", "start-up", "nul", "paren", "long", "rerun", "deep"]
 
 
 def main():

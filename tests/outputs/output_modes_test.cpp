@@ -12,6 +12,8 @@
 #include "support/file_size_limit.h"
 #endif
 
+namespace fs = std::filesystem;
+
 namespace {
 
 // Writes text as the output called name in dir through the mode; the
@@ -74,6 +76,37 @@ TEST(PreviewOutputs, SettleEachOutputAndStandInForItAfterwards) {
     EXPECT_FALSE(dir.exists("fresh"));
     EXPECT_FALSE(std::filesystem::exists(texts));
 }
+
+#ifndef _WIN32
+// An output swapped for a link while its new text is made is judged by what
+// its name holds then, never by the file the link leads to: that file may
+// be one only the administrator may read.
+TEST(PreviewOutputs, NeverShowAFileThatALinkSwappedInLeadsTo) {
+    scratchDir dir;
+    dir.write("out", "old\n");
+    dir.write("secret", "the secret\n");
+    runLog::settings showVerdicts;
+    showVerdicts.showVerdicts = true;
+    for (const bool diffs : {false, true}) {
+        testLog record(showVerdicts);
+        const std::unique_ptr<outputMode> preview = previewOutputs(record.log, diffs);
+        const directory in = directory::open(dir.at(""));
+        record.log.beginTemplate("out.pre", "out");
+        const std::unique_ptr<pendingOutput> output =
+            preview->open({in, "out", "out", std::nullopt, 0644});
+        ASSERT_NE(output, nullptr);
+        output->text().write("the secret\n");
+        fs::remove(dir.path() / "out");
+        fs::create_symlink("secret", dir.path() / "out");
+        EXPECT_TRUE(output->commit());
+        EXPECT_EQ(record.takeOutput(),
+                  diffs ? "changed out\nOutput out differs; it is a link, whose text is not shown\n"
+                        : "changed out\n");
+        fs::remove(dir.path() / "out");
+        dir.write("out", "old\n");
+    }
+}
+#endif
 
 // An output is written over from its start and cut where writing ends: no
 // byte of its old text may be left behind, whatever the two sizes.
