@@ -15,6 +15,8 @@ add_library(fillwright_test_support STATIC
     ${CMAKE_SOURCE_DIR}/tests/support/native_line_ends.cpp
     ${CMAKE_SOURCE_DIR}/tests/support/run_tool_${FILLWRIGHT_PLATFORM}.cpp)
 target_include_directories(fillwright_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests)
+# Tests read --json reports with the library that writes them.
+target_include_directories(fillwright_test_support SYSTEM PUBLIC ${CMAKE_BINARY_DIR}/json-include)
 target_link_libraries(fillwright_test_support PUBLIC fillwright_events ${FILLWRIGHT_GTEST}
                       PRIVATE fillwright_warnings)
 target_compile_definitions(fillwright_test_support PUBLIC
@@ -34,3 +36,15 @@ function(fillwright_test_suite name)
 endfunction()
 target_compile_definitions(fillwright_test_support PUBLIC
     FILLWRIGHT_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+
+# Real reports of --json, over trees with hostile names, checked against the
+# documented schema by Debian's python3-jsonschema (the system's Python).
+find_program(FILLWRIGHT_SYSTEM_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH)
+if(FILLWRIGHT_SYSTEM_PYTHON)
+    add_test(NAME json_reports
+             COMMAND ${FILLWRIGHT_SYSTEM_PYTHON} ${CMAKE_SOURCE_DIR}/tests/json/validate_reports.py
+                     --schema ${CMAKE_SOURCE_DIR}/docs/report.schema.json
+                     --tool $<TARGET_FILE:fillwright> ${CMAKE_CROSSCOMPILING_EMULATOR})
+    set_tests_properties(json_reports PROPERTIES
+        ENVIRONMENT "WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=")
+endif()

@@ -1,6 +1,8 @@
 #include "dir/dir_iterator.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include "events/text.h"
 #include "pattern/text_pattern.h"
@@ -25,10 +27,22 @@ private:
 }  // namespace
 
 bool dirIterator::walk(const std::string& dir, int depth) {
-    walked.clear();
     // The start may be a link: the tree is what it leads to.
-    const directory opened = directory::open(dir);
+    return walk(dir, directory::open(dir), depth);
+}
+
+bool dirIterator::walk(const std::string& dir, const directory& opened, int depth) {
+    walked.clear();
     if (!opened.isOpen()) {
+        if (startFailuresReported) {
+            std::error_code error;
+            const auto status = std::filesystem::status(dir, error);
+            log.message(status.type() == std::filesystem::file_type::not_found
+                            ? "Starting directory " + quoted(dir) + " does not exist"
+                        : status.type() == std::filesystem::file_type::directory
+                            ? "Cannot open starting directory " + quoted(dir) + " for listing"
+                            : "Starting directory " + quoted(dir) + " is not a directory");
+        }
         return false;
     }
     start = &opened;
@@ -43,7 +57,7 @@ bool dirIterator::walkDirectory(const std::string& path, const directory& dir, i
     if (!dir.list(entries) && entries.empty()) {
         // The starting directory stays quiet; a subdirectory is named, and its
         // siblings are still walked.
-        if (!walking.empty()) {
+        if (!walking.empty() || startFailuresReported) {
             log.message("Cannot open directory " + quoted(path) + " for listing");
         }
         return false;

@@ -29,6 +29,8 @@ public:
     // False when the listing of dir, or of a directory under it, could not
     // be read.
     bool walk(const std::string& dir, int depth);
+    // The same for a starting directory opened already, called dir in paths.
+    bool walk(const std::string& dir, const directory& start, int depth);
 
     // Directories nested deeper than this are not entered: each one walked
     // holds a descriptor, and the walk must end on any tree.
@@ -41,6 +43,9 @@ protected:
 
     bool fullPaths;
     runLog& log;
+    // A starting directory that cannot be listed is named too; by default
+    // it stays quiet.
+    bool startFailuresReported = false;
 
 private:
     bool walkDirectory(const std::string& path, const directory& dir, int depth);

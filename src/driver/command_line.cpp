@@ -1,30 +1,48 @@
 #include "driver/command_line.h"
 
+#include "driver/exit_status.h"
 #include "driver/run.h"
 #include "driver/tool_run.h"
 #include "events/text.h"
 
-bool parseArguments(int argc, const char* const* argv, commandLine& parsed, runLog& log) {
+namespace {
+
+void reportUnknownOption(runLog& log, const std::string& argument) {
+    log.message("Unknown option " + quoted(argument) + "; see fillwright --help");
+}
+
+}  // namespace
+
+parseOutcome parseArguments(int argc, const char* const* argv, commandLine& parsed, runLog& log) {
+    // A mistyped tool option could turn a dry run into a real one: nothing
+    // is read or written when there is one, wherever it stands.
+    for (int i = 1; i < argc; ++i) {
+        if (kindOfWord(argv[i]) == optionWord::unknownOption) {
+            reportUnknownOption(log, argv[i]);
+            return parseOutcome::unknownOption;
+        }
+    }
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
-        if (readToolOption(argument, parsed.tools)) {
+        if (readToolOption(argument, parsed.tools) == optionWord::toolOption) {
             continue;
         }
-        if (argument.empty() || argument.front() != '-') {
+        // A lone "-" is a name: standard input as the substitutions file.
+        if (argument.empty() || argument.front() != '-' || argument == standardInputName) {
             parsed.positional.push_back(argument);
             continue;
         }
         const std::size_t equals = argument.find('=');
         if (equals != std::string::npos) {
             parsed.options.assign(argument.substr(1, equals - 1), argument.substr(equals + 1));
-        } else if (i + 1 == argc) {
+        } else if (i + 1 == argc || kindOfWord(argv[i + 1]) == optionWord::toolOption) {
             log.message("Keyword " + withControlsEscaped(argument) + " has no value");
-            return false;
+            return parseOutcome::optionWithoutValue;
         } else {
             parsed.options.assign(argument.substr(1), argv[++i]);
         }
     }
-    return true;
+    return parseOutcome::parsed;
 }
 
 void printUsage(runLog& log, const std::string& programName) {
@@ -39,14 +57,27 @@ int fillwrightMain(int argc, const char* const* argv, std::ostream& errors, std:
     commandLine parsed;
     if (argc <= 2) {
         // A lone argument draws the usage text, unless it is a tool option.
-        if (argc < 2 || !readToolOption(argv[1], parsed.tools)) {
-            printUsage(log, programName);
-            return 0;
+        const optionWord word =
+            argc < 2 ? optionWord::other : readToolOption(argv[1], parsed.tools);
+        if (word == optionWord::unknownOption) {
+            reportUnknownOption(log, argv[1]);
+            return exitStatus::misused;
         }
-    } else if (!parseArguments(argc, argv, parsed, log)) {
-        return -1;
+        if (word == optionWord::other) {
+            printUsage(log, programName);
+            return exitStatus::succeeded;
+        }
+    } else {
+        switch (parseArguments(argc, argv, parsed, log)) {
+            case parseOutcome::optionWithoutValue:
+                return exitStatus::optionWithoutValue;
+            case parseOutcome::unknownOption:
+                return exitStatus::misused;
+            case parseOutcome::parsed:
+                break;
+        }
     }
-    if (usesToolOptions(parsed.tools)) {
+    if (parsed.tools.any()) {
         return runWithToolOptions(programName, parsed, log);
     }
     if (parsed.positional.size() >= 2) {
@@ -54,5 +85,5 @@ int fillwrightMain(int argc, const char* const* argv, std::ostream& errors, std:
     } else {
         printUsage(log, programName);
     }
-    return 0;
+    return exitStatus::succeeded;
 }

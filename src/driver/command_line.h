@@ -14,11 +14,13 @@ struct commandLine {
     toolOptions tools;
 };
 
+enum class parseOutcome { parsed, optionWithoutValue, unknownOption };
+
 // Splits the arguments after the program name into positional arguments,
 // -keyword=value / -keyword value options and tool options (--check), which
-// are read wherever a keyword option could begin. False, after the message,
-// when the last argument is an option without a value.
-bool parseArguments(int argc, const char* const* argv, commandLine& parsed, runLog& log);
+// are tool options wherever they stand, even after -keyword. A mistyped tool
+// option, or an option without a value, ends the parsing with its message.
+parseOutcome parseArguments(int argc, const char* const* argv, commandLine& parsed, runLog& log);
 
 void printUsage(runLog& log, const std::string& programName);
 

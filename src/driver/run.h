@@ -11,6 +11,8 @@
 // unknown selector is reported and gives "FQDN".
 std::string canonicalKeywordFor(const std::vector<std::string>& positional, runLog& log);
 
-// One run: builds the table from its four sources and expands the tree.
-void run(const std::vector<std::string>& positional, const subsTable& options,
+// One run: builds the table from its sources and expands the tree. False
+// when a value the tool options brought in was refused (an environment
+// variable that names no keyword).
+bool run(const std::vector<std::string>& positional, const subsTable& options,
          const toolOptions& tools, runLog& log);

@@ -10,6 +10,15 @@ void tableSources::note(const std::string& keyword, const std::string& source) {
     sources.insert_or_assign(keyword, source);
 }
 
+std::string tableSources::givenSource(const std::string& keyword) const {
+    const auto found = sources.find(keyword);
+    if (found == sources.end()) {
+        return {};
+    }
+    const std::string& source = found->second;
+    return source == option || source.rfind(environment, 0) == 0 ? source : std::string();
+}
+
 void tableSources::list(runLog& log, const subsTable& table) const {
     for (const auto& [keyword, value] : table.all()) {
         const auto found = sources.find(keyword);

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
-// The options of the tool itself, each an argument spelt exactly "--name".
-// They change how a run reports and writes, never what a template means.
+// The options of the tool itself, each an argument spelt exactly "--name"
+// (or "--env=PREFIX"). They change how a run reports and writes, never what
+// a template means.
 struct toolOptions {
     bool help = false;
     bool version = false;
@@ -14,7 +16,25 @@ struct toolOptions {
     bool verbose = false;
     // Each output is written to a temporary file and renamed over the old one.
     bool atomic = false;
+    // One JSON document on standard output at the end, and nothing else there.
+    bool json = false;
+    // --env=PREFIX, in the order given: the environment variables whose names
+    // begin with each enter the table.
+    std::vector<std::string> environmentPrefixes;
+
+    // A run that writes no output.
+    bool previews() const { return check || diff; }
+    bool any() const {
+        return help || version || check || diff || strict || explain || verbose || atomic || json ||
+               !environmentPrefixes.empty();
+    }
 };
 
-// True, after setting its flag, when the argument is a tool option.
-bool readToolOption(const std::string& argument, toolOptions& tools);
+enum class optionWord { other, toolOption, unknownOption };
+
+// What the argument is: a tool option (its setting is made), an argument
+// that begins with "--" and has no "=" but is no tool option (a mistyped
+// one), or anything else.
+optionWord readToolOption(const std::string& argument, toolOptions& tools);
+// The same without making the setting.
+optionWord kindOfWord(const std::string& argument);

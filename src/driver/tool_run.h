@@ -5,8 +5,6 @@
 #include "driver/command_line.h"
 #include "record/run_log.h"
 
-bool usesToolOptions(const toolOptions& tools);
-
 // main's work once a tool option was given: the exit status.
 int runWithToolOptions(const std::string& programName, const commandLine& parsed, runLog& log);
 

@@ -500,3 +500,7 @@ std::optional<std::string> linkText(const std::string& path) {
     }
     return std::string(text, static_cast<std::size_t>(length));
 }
+
+fileHandle openStandardInput() {
+    return fileHandle(::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0));
+}

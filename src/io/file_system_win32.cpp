@@ -432,8 +432,8 @@ bool directory::liesWithin(const directory& ancestor) const {
 fileHandle directory::openForReading(const std::string& name, readable accepted,
                                      bool asText) const {
     HANDLE opened = INVALID_HANDLE_VALUE;
-    openRelative(asHandle(handle), name, GENERIC_READ, shareReadWrite, FILE_OPEN,
-                 FILE_NON_DIRECTORY_FILE, opened);
+    openRelative(asHandle(handle), name, GENERIC_READ, shareAll, FILE_OPEN, FILE_NON_DIRECTORY_FILE,
+                 opened);
     fileHandle file = readableFrom(opened, accepted);
     if (file.isOpen() && !asText) {
         _setmode(file.get(), _O_BINARY);
@@ -632,9 +632,12 @@ void directory::removeOpen(const fileHandle& file, const std::string& /*name*/) 
 
 // --- paths
 
+// Reads share deletion too: a file being read may be renamed over or
+// removed meanwhile, as on POSIX, and the file of a run in progress (held
+// with delete access) can be read.
 fileHandle openPathForReading(const std::string& path, readable accepted) {
-    const HANDLE opened = CreateFileA(path.c_str(), GENERIC_READ, shareReadWrite, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE opened = CreateFileA(path.c_str(), GENERIC_READ, shareAll, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
     return readableFrom(opened, accepted);
 }
 
@@ -656,4 +659,8 @@ std::optional<fileIdentity> identifyPath(const std::string& path) {
 
 std::optional<std::string> linkText(const std::string& /*path*/) {
     return std::nullopt;
+}
+
+fileHandle openStandardInput() {
+    return fileHandle(_dup(0));
 }

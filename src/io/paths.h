@@ -25,3 +25,5 @@ std::optional<fileIdentity> identifyPath(const std::string& path);
 // The text a symbolic link holds; none when path is no link, or where the
 // system cannot say.
 std::optional<std::string> linkText(const std::string& path);
+// Standard input, as a file of its own that can be closed.
+fileHandle openStandardInput();

@@ -53,6 +53,11 @@ void runLog::output(std::string_view text) {
     }
 }
 
+void runLog::report(std::string_view text) {
+    standardOutput << text;
+    standardOutput.flush();
+}
+
 void runLog::beginTemplate(const std::string& templatePath, const std::string& outputPath) {
     inTemplate = true;
     currentOutput = outputPath;

@@ -68,6 +68,8 @@ public:
     void note(const std::string& text);
     // Text for standard output as it is (help, explanations), unless held.
     void output(std::string_view text);
+    // The report made at the end, on standard output whatever is held.
+    void report(std::string_view text);
 
     // Messages and verdicts until endTemplate belong to this template.
     void beginTemplate(const std::string& templatePath, const std::string& outputPath);

@@ -5,6 +5,7 @@
 #include "events/text.h"
 #include "io/byte_order_mark.h"
 #include "io/encoding_messages.h"
+#include "io/paths.h"
 #include "io/text_file.h"
 #include "table/subs_table.h"
 
@@ -52,14 +53,20 @@ std::string_view applyLine(runLog& log, subsTable& table, std::string_view line)
 
 }  // namespace
 
-void readSubstitutions(subsTable& table, const std::string& path, runLog& log,
+bool readSubstitutions(subsTable& table, const std::string& path, runLog& log,
                        const appliedLine& applied) {
     std::vector<char> buffer;
     // The administrator names this file, and may name a pipe such as /dev/stdin.
-    textInput input(openPathForReading(path, readable::anyButDirectories), buffer);
+    textInput input(path == standardInputName
+                        ? openStandardInput()
+                        : openPathForReading(path, readable::anyButDirectories),
+                    buffer);
+    if (!input.isOpen()) {
+        return false;
+    }
     if (isUtf16(takeByteOrderMark(input))) {
         reportUtf16(log, "Substitutions file", path);
-        return;
+        return true;
     }
     std::vector<char> lines;
     textLine line;
@@ -80,4 +87,5 @@ void readSubstitutions(subsTable& table, const std::string& path, runLog& log,
     if (input.stoppedAtEndOfFileMark()) {
         reportEndOfFileMark(log, path);
     }
+    return true;
 }

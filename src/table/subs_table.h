@@ -38,7 +38,11 @@ private:
 // Told the keyword and line number (from 1) of every line applied.
 using appliedLine = std::function<void(const std::string& keyword, std::size_t lineNumber)>;
 
-// Applies the keyword=value lines of a substitutions file; a file that cannot
-// be opened adds nothing, silently.
-void readSubstitutions(subsTable& table, const std::string& path, runLog& log,
+// The substitutions file's name that stands for standard input.
+constexpr const char* standardInputName = "-";
+
+// Applies the keyword=value lines of a substitutions file (of standard input
+// for "-"); false, with nothing added and no message, when the file cannot
+// be opened.
+bool readSubstitutions(subsTable& table, const std::string& path, runLog& log,
                        const appliedLine& applied = nullptr);

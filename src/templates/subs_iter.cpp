@@ -95,6 +95,7 @@ subsIter::subsIter(const subsTable& table, runLog& log, outputMode& outputs,
       settings(settings),
       expander(table) {
     expander.observeMisses(settings.strict ? this : nullptr);
+    startFailuresReported = settings.strict;
 }
 
 subsTable& subsIter::getLocalSubs() {

@@ -31,6 +31,8 @@ TEST(ParseArguments, SplitsPositionalArgumentsAndOptions) {
         {{"-host=a", "-HOST=b", "d", "s"}, true, {"d", "s"}, {{"host", "b"}}},
         {{"", "s"}, true, {"", "s"}, {}},
         {{"dir", "subs", "-H"}, false, {"dir", "subs"}, {}},
+        // A lone dash is a name, standard input as the substitutions file.
+        {{"dir", "-", "-k", "-"}, true, {"dir", "-"}, {{"k", "-"}}},
     };
     for (const parseCase& c : cases) {
         std::vector<const char*> argv{"fillwright"};
@@ -39,7 +41,8 @@ TEST(ParseArguments, SplitsPositionalArgumentsAndOptions) {
         }
         commandLine parsed;
         testLog record;
-        EXPECT_EQ(parseArguments(static_cast<int>(argv.size()), argv.data(), parsed, record.log),
+        EXPECT_EQ(parseArguments(static_cast<int>(argv.size()), argv.data(), parsed, record.log) ==
+                      parseOutcome::parsed,
                   c.parsed);
         EXPECT_EQ(parsed.positional, c.positional) << c.arguments.front();
         entries options(parsed.options.all().begin(), parsed.options.all().end());

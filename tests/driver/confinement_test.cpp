@@ -34,17 +34,6 @@ toolResult runIn(const scratchDir& dir, std::vector<std::string> arguments) {
     return runTool(arguments, dir.path());
 }
 
-// Every name under dir, with the bytes of its regular files.
-std::vector<std::string> contentsOf(const fs::path& dir) {
-    std::vector<std::string> found;
-    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
-        found.push_back(entry.path().lexically_relative(dir).generic_string() + ": " +
-                        (entry.is_regular_file() ? readBytes(entry.path()) : ""));
-    }
-    std::sort(found.begin(), found.end());
-    return found;
-}
-
 // A template linked to its output, or an output linked to its template, is
 // refused whichever way outputs are written; so is an include of the output
 // being written, whether it exists yet or not.
@@ -116,6 +105,17 @@ TEST(Confinement, ControlBytesNeverReachTheTerminal) {
 }
 
 #ifndef _WIN32
+// Every name under dir, with the bytes of its regular files.
+std::vector<std::string> contentsOf(const fs::path& dir) {
+    std::vector<std::string> found;
+    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+        found.push_back(entry.path().lexically_relative(dir).generic_string() + ": " +
+                        (entry.is_regular_file() ? readBytes(entry.path()) : ""));
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
 // Secrets stay as private as their templates: a new output takes its
 // template's permission bits, less the umask, never a set-ID or sticky bit;
 // an existing output keeps its own.

@@ -34,6 +34,7 @@ std::map<std::string, std::string> snapshot(const scratchDir& dir, const std::st
 
 struct parseCase {
     std::vector<std::string> arguments;
+    parseOutcome outcome;
     std::vector<std::string> positional;
     std::map<std::string, std::string> options;
     bool check;
@@ -41,22 +42,59 @@ struct parseCase {
     bool atomic;
 };
 
-TEST(ToolOptions, AreReadWhereAKeywordOptionCouldBegin) {
+// Tool options are tool options wherever they stand, even after -keyword;
+// an argument that looks like one and is none is refused, so that a typo
+// cannot turn a dry run into a real one.
+TEST(ToolOptions, AreToolOptionsWhereverTheyStand) {
     const parseCase cases[] = {
-        {{"--check", "d", "s"}, {"d", "s"}, {}, true, false, false},
-        {{"d", "--strict", "s", "--check"}, {"d", "s"}, {}, true, true, false},
-        {{"d", "s", "--atomic"}, {"d", "s"}, {}, false, false, true},
-        // After -keyword the next argument is its value, whatever it is.
-        {{"-k", "--check", "d", "s"}, {"d", "s"}, {{"k", "--check"}}, false, false, false},
-        {{"-k", "--atomic", "d", "s"}, {"d", "s"}, {{"k", "--atomic"}}, false, false, false},
-        {{"--zzz=1", "---check", "--Check", "x", "d", "s"},
-         {"x", "d", "s"},
-         {{"-zzz", "1"}, {"--check", "--Check"}},
+        {{"--check", "d", "s"}, parseOutcome::parsed, {"d", "s"}, {}, true, false, false},
+        {{"d", "--strict", "s", "--check"},
+         parseOutcome::parsed,
+         {"d", "s"},
+         {},
+         true,
+         true,
+         false},
+        {{"d", "s", "--atomic"}, parseOutcome::parsed, {"d", "s"}, {}, false, false, true},
+        {{"-k", "--check", "d", "s"},
+         parseOutcome::optionWithoutValue,
+         {},
+         {},
          false,
          false,
          false},
-        {{"--atomic=1", "d", "s"}, {"d", "s"}, {{"-atomic", "1"}}, false, false, false},
-        {{"--ATOMIC", "d", "s"}, {"s"}, {{"-ATOMIC", "d"}}, false, false, false},
+        {{"d", "s", "-q", "--check"},
+         parseOutcome::optionWithoutValue,
+         {"d", "s"},
+         {},
+         false,
+         false,
+         false},
+        {{"-k", "--env=X", "d", "s"},
+         parseOutcome::optionWithoutValue,
+         {},
+         {},
+         false,
+         false,
+         false},
+        {{"--zzz=1", "-k", "--atomic=1", "x", "d", "s"},
+         parseOutcome::parsed,
+         {"x", "d", "s"},
+         {{"-zzz", "1"}, {"k", "--atomic=1"}},
+         false,
+         false,
+         false},
+        {{"d", "s", "--chek"}, parseOutcome::unknownOption, {}, {}, false, false, false},
+        {{"-k", "--chek", "d", "s"}, parseOutcome::unknownOption, {}, {}, false, false, false},
+        {{"--check", "---check", "d", "s"},
+         parseOutcome::unknownOption,
+         {},
+         {},
+         false,
+         false,
+         false},
+        {{"--ATOMIC", "d", "s"}, parseOutcome::unknownOption, {}, {}, false, false, false},
+        {{"--", "d", "s"}, parseOutcome::unknownOption, {}, {}, false, false, false},
     };
     for (const parseCase& c : cases) {
         std::vector<const char*> argv{"fillwright"};
@@ -65,14 +103,17 @@ TEST(ToolOptions, AreReadWhereAKeywordOptionCouldBegin) {
         }
         commandLine parsed;
         testLog record;
-        EXPECT_TRUE(parseArguments(static_cast<int>(argv.size()), argv.data(), parsed, record.log));
-        EXPECT_EQ(parsed.positional, c.positional) << c.arguments.front();
+        const std::string label = c.arguments[0] + " " + c.arguments[1];
+        EXPECT_EQ(parseArguments(static_cast<int>(argv.size()), argv.data(), parsed, record.log),
+                  c.outcome)
+            << label;
+        EXPECT_EQ(parsed.positional, c.positional) << label;
         std::map<std::string, std::string> options(parsed.options.all().begin(),
                                                    parsed.options.all().end());
-        EXPECT_EQ(options, c.options) << c.arguments.front();
-        EXPECT_EQ(parsed.tools.check, c.check) << c.arguments.front();
-        EXPECT_EQ(parsed.tools.strict, c.strict) << c.arguments.front();
-        EXPECT_EQ(parsed.tools.atomic, c.atomic) << c.arguments.front();
+        EXPECT_EQ(options, c.options) << label;
+        EXPECT_EQ(parsed.tools.check, c.check) << label;
+        EXPECT_EQ(parsed.tools.strict, c.strict) << label;
+        EXPECT_EQ(parsed.tools.atomic, c.atomic) << label;
     }
 }
 
@@ -247,7 +288,7 @@ TEST(Explain, ListsEachKeywordWithItsSource) {
     const std::string& out = result.standardOutput;
     for (const std::string line :
          {"from=file\tsubstitutions file subs line 2",
-          "opt=file wins\tsubstitutions file subs line 3",
+          "opt=file wins\tsubstitutions file subs line 3, replacing option",
           "ctl=\"a\\001z\"\tsubstitutions file subs line 5", "mine=1\toption",
           "HTTP_PORT=80\tbuilt-in", "late=file!\tdirective in tree/a.pre line 2"}) {
         EXPECT_NE(out.find(line + "\n"), std::string::npos) << line;

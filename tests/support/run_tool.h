@@ -11,9 +11,11 @@ struct toolResult {
 };
 
 // Runs the built fillwright binary with the arguments (no shell involved) in
-// the given working directory and collects what it wrote.
+// the given working directory, with standardInput as its standard input, and
+// collects what it wrote.
 toolResult runTool(const std::vector<std::string>& arguments,
-                   const std::filesystem::path& workingDirectory);
+                   const std::filesystem::path& workingDirectory,
+                   const std::string& standardInput = "");
 
 // The path of the built binary.
 std::filesystem::path toolPath();

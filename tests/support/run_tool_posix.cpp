@@ -20,8 +20,11 @@ const char* nativeLineEnd() {
     return "\n";
 }
 
-toolResult runTool(const std::vector<std::string>& arguments, const fs::path& workingDirectory) {
+toolResult runTool(const std::vector<std::string>& arguments, const fs::path& workingDirectory,
+                   const std::string& standardInput) {
     scratchDir capture;
+    capture.write("stdin", standardInput);
+    const std::string inPath = capture.at("stdin");
     const std::string outPath = capture.at("stdout");
     const std::string errPath = capture.at("stderr");
     const std::string program = toolPath().string();
@@ -35,10 +38,11 @@ toolResult runTool(const std::vector<std::string>& arguments, const fs::path& wo
 
     const pid_t child = fork();
     if (child == 0) {
+        const int in = open(inPath.c_str(), O_RDONLY);
         const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 ||
-            chdir(workingDirectory.c_str()) != 0) {
+        if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 ||
+            dup2(err, 2) < 0 || chdir(workingDirectory.c_str()) != 0) {
             _exit(127);
         }
         execv(program.c_str(), argv.data());

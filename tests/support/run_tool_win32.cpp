@@ -58,8 +58,10 @@ const char* nativeLineEnd() {
     return "\r\n";
 }
 
-toolResult runTool(const std::vector<std::string>& arguments, const fs::path& workingDirectory) {
+toolResult runTool(const std::vector<std::string>& arguments, const fs::path& workingDirectory,
+                   const std::string& standardInput) {
     scratchDir capture;
+    capture.write("stdin", standardInput);
     const std::string program = toolPath().string();
     std::string commandLine = quoteArgument(program);
     for (const std::string& argument : arguments) {
@@ -67,18 +69,22 @@ toolResult runTool(const std::vector<std::string>& arguments, const fs::path& wo
     }
 
     toolResult result;
+    SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
+    HANDLE in = CreateFileA(capture.at("stdin").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                            &inheritable, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     HANDLE out = inheritableFile(capture.at("stdout"));
     HANDLE err = inheritableFile(capture.at("stderr"));
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdInput = in;
     startup.hStdOutput = out;
     startup.hStdError = err;
     PROCESS_INFORMATION process{};
     const std::string directory = workingDirectory.string();
     const BOOL started = CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
                                         0, nullptr, directory.c_str(), &startup, &process);
+    CloseHandle(in);
     CloseHandle(out);
     CloseHandle(err);
     if (!started) {
