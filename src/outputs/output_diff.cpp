@@ -23,9 +23,8 @@ loaded load(const fileHandle& file, std::string& text) {
     }
     char chunk[64 * 1024];
     long long count = 0;
-    for (std::uint64_t offset = 0;
-         text.size() <= byteLimit && (count = file.readAt(offset, chunk, sizeof chunk)) > 0;
-         offset += static_cast<std::uint64_t>(count)) {
+    while (text.size() <= byteLimit &&
+           (count = file.readFull(text.size(), chunk, sizeof chunk)) > 0) {
         text.append(chunk, static_cast<std::size_t>(count));
     }
     if (textLineEndsAreCrLf) {

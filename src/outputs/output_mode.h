@@ -48,6 +48,8 @@ public:
     virtual bool commit() = 0;
     // The text is incomplete.
     virtual void abandon() = 0;
+    // The text is complete but not wanted: the output stays as it was.
+    virtual void discard() { abandon(); }
 
 protected:
     pendingOutput(std::optional<fileIdentity> identity, outputPlace place)

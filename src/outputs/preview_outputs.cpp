@@ -34,6 +34,8 @@ public:
     }
     // A real run would leave what it wrote: that is what is compared.
     void abandon() override { settle(); }
+    // A real run would leave the output as it was, and so does the preview.
+    void discard() override;
 
 private:
     void settle();
@@ -118,6 +120,25 @@ public:
         return name.empty() ? file : path + "/" + name;
     }
 
+    // The new text called name stands for its output no more; the earlier
+    // one, if any, does again.
+    void restore(const std::string& name, const std::string& previous) {
+        const auto putBack = [&](auto& texts) {
+            for (auto entry = texts.begin(); entry != texts.end();) {
+                if (entry->second != name) {
+                    ++entry;
+                } else if (previous.empty()) {
+                    entry = texts.erase(entry);
+                } else {
+                    entry++->second = previous;
+                }
+            }
+        };
+        putBack(byFile);
+        putBack(byPlace);
+        forget(name);
+    }
+
     void forget(const std::string& name) {
         if (!name.empty()) {
             texts.remove(name);
@@ -159,6 +180,12 @@ previewOutput::previewOutput(previewMode& mode, const outputRequest& request, fi
       newName(std::move(newName)),
       previousName(std::move(previousName)) {
     out = std::make_unique<textOutput>(sink, mode.buffer);
+}
+
+void previewOutput::discard() {
+    settled = true;
+    file.close();
+    mode.restore(newName, previousName);
 }
 
 void previewOutput::settle() {

@@ -164,7 +164,7 @@ void subsIter::expandTemplate(const std::string& path, const std::string& output
         log.message("Not writing " + quoted(outputPath) + ": " + quoted(path) +
                     " drew messages, so the old output stays as it was");
         log.templateFailed();
-        output->abandon();
+        output->discard();
         return;
     }
     if (!expanded || !output->commit()) {

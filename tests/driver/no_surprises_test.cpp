@@ -102,25 +102,27 @@ TEST(NoSurprises, StrictReportsEveryQuietFailure) {
     }
 }
 
-// --strict --atomic: a template that drew a message keeps its old output.
+// --strict --atomic: a template that drew a message keeps its old output;
+// --check says so too, and no verdict line says otherwise.
 TEST(NoSurprises, ABrokenConfigNeverGoesLiveUnderStrictAtomic) {
-    for (const bool atomic : {false, true}) {
+    const std::vector<std::string> cases[] = {{}, {"--atomic"}, {"--atomic", "--check"}};
+    for (const std::vector<std::string>& options : cases) {
         smallTree tree;
         tree.dir.write("tree/app.env.pre", "LEVEL=$(LOG_LEVL)\n");
         std::vector<std::string> arguments = {"tree", "subs", "--strict"};
-        if (atomic) {
-            arguments.push_back("--atomic");
-        }
+        arguments.insert(arguments.end(), options.begin(), options.end());
         const toolResult result = tree.run(arguments);
+        const bool kept = !options.empty();
         EXPECT_EQ(result.exitStatus, 2);
         std::string errors = "No keyword for \"$(LOG_LEVL)\" in \"tree/app.env.pre\" line 1\n";
-        if (atomic) {
+        if (kept) {
             errors +=
                 "Not writing \"tree/app.env\": \"tree/app.env.pre\" drew messages, so the "
                 "old output stays as it was\n";
         }
         EXPECT_EQ(result.standardError, errors);
-        EXPECT_EQ(tree.untouched(), atomic);
+        EXPECT_EQ(result.standardOutput, "");
+        EXPECT_EQ(tree.untouched(), kept);
     }
 }
 

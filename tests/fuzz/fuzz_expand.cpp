@@ -133,11 +133,6 @@ void checkLineByLine(std::string_view input, const std::string& output, const su
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    silenceErrorStream();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const includeDirectory includes;
     static const subsTable table = slowExpansion::corpusTable();

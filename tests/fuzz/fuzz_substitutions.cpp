@@ -39,11 +39,6 @@ void checkEntry(const std::string& keyword, const std::string& value) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    silenceErrorStream();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const scratchFile file;
     {
