@@ -16,7 +16,7 @@ add_library(fillwright_test_support STATIC
     ${CMAKE_SOURCE_DIR}/tests/support/run_tool_${FILLWRIGHT_PLATFORM}.cpp)
 target_include_directories(fillwright_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests)
 # Tests read --json reports with the library that writes them.
-target_include_directories(fillwright_test_support SYSTEM PUBLIC ${CMAKE_BINARY_DIR}/json-include)
+target_include_directories(fillwright_test_support SYSTEM PUBLIC ${CMAKE_BINARY_DIR}/nlohmann-include)
 target_link_libraries(fillwright_test_support PUBLIC fillwright_events ${FILLWRIGHT_GTEST}
                       PRIVATE fillwright_warnings)
 target_compile_definitions(fillwright_test_support PUBLIC

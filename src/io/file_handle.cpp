@@ -1,5 +1,17 @@
 #include "io/file_handle.h"
 
+fileHandle& fileHandle::operator=(fileHandle&& other) noexcept {
+    if (this != &other) {
+        close();
+        descriptor = other.release();
+    }
+    return *this;
+}
+
+fileHandle::~fileHandle() {
+    close();
+}
+
 long long fileHandle::readFull(std::uint64_t offset, char* buffer, std::size_t size) const {
     // A read may give fewer bytes than asked for before the end, so one read
     // is not enough to compare files piece by piece.

@@ -67,18 +67,6 @@ fileHandle openReadable(int at, const std::string& name, readable accepted) {
 
 // --- fileHandle
 
-fileHandle& fileHandle::operator=(fileHandle&& other) noexcept {
-    if (this != &other) {
-        close();
-        descriptor = other.release();
-    }
-    return *this;
-}
-
-fileHandle::~fileHandle() {
-    close();
-}
-
 long long fileHandle::readSome(char* buffer, std::size_t size) const {
     for (;;) {
         const ssize_t count = ::read(descriptor, buffer, size);

@@ -176,18 +176,6 @@ writeRefusal refusalOf(HANDLE handle, const fileIdentity* keep) {
 
 // --- fileHandle
 
-fileHandle& fileHandle::operator=(fileHandle&& other) noexcept {
-    if (this != &other) {
-        close();
-        descriptor = other.release();
-    }
-    return *this;
-}
-
-fileHandle::~fileHandle() {
-    close();
-}
-
 long long fileHandle::readSome(char* buffer, std::size_t size) const {
     return _read(descriptor, buffer, static_cast<unsigned>(std::min(size, largestTransfer)));
 }

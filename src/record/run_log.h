@@ -95,7 +95,6 @@ public:
     // Messages tied to no template.
     const std::vector<loggedMessage>& otherMessages() const { return runMessages; }
     const std::vector<tableEntry>& table() const { return tableEntries; }
-    const settings& chosen() const { return config; }
 
 private:
     templateRecord* current();
