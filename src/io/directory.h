@@ -30,7 +30,8 @@ struct directoryEntry {
 struct writeOpening {
     fileHandle file;
     writeRefusal refusal = writeRefusal::none;
-    bool created = false;  // the name held nothing before
+    bool created = false;   // the name held nothing before
+    bool readable = false;  // the file may be read through the same handle
 };
 
 // A directory held open, through which every file in it is reached by its
@@ -70,7 +71,8 @@ public:
     fileHandle openExisting(const std::string& name) const;
     // Creates the file with the given permission bits (less the umask), or
     // opens an existing regular file that is not reached through a link, to
-    // be written as bytes from its start. The file keep names is not opened.
+    // be written as bytes from its start, and read where the account may.
+    // The file keep names is not opened.
     writeOpening openForWriting(const std::string& name, unsigned newFileMode,
                                 const fileIdentity* keep) const;
     // Whether the existing file could be opened for writing, without opening it.
@@ -103,8 +105,3 @@ private:
     std::intptr_t handle = -1;
     fileIdentity id;
 };
-
-// The permission bits of a file as a new output should take them: never the
-// set-ID or sticky bits, which would let someone else's template make a
-// program that runs as this account.
-unsigned permissionBitsOf(const fileHandle& file);

@@ -3,9 +3,16 @@
 fileHandle& fileHandle::operator=(fileHandle&& other) noexcept {
     if (this != &other) {
         close();
+        const auto identity = other.known;
+        knownPermissionBits = other.knownPermissionBits;
         descriptor = other.release();
+        known = identity;
     }
     return *this;
+}
+
+std::optional<fileIdentity> fileHandle::identity() const {
+    return known ? known : askIdentity();
 }
 
 fileHandle::~fileHandle() {

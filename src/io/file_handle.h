@@ -13,7 +13,14 @@ class fileHandle {
 public:
     fileHandle() = default;
     explicit fileHandle(int descriptor) : descriptor(descriptor) {}
-    fileHandle(fileHandle&& other) noexcept : descriptor(other.release()) {}
+    // A file whose identity and permission bits were read as it was opened:
+    // they cannot change while it is open, so they are not asked again.
+    fileHandle(int descriptor, const fileIdentity& identity, unsigned permissionBits)
+        : descriptor(descriptor), known(identity), knownPermissionBits(permissionBits) {}
+    fileHandle(fileHandle&& other) noexcept
+        : known(other.known), knownPermissionBits(other.knownPermissionBits) {
+        descriptor = other.release();
+    }
     fileHandle& operator=(fileHandle&& other) noexcept;
     fileHandle(const fileHandle&) = delete;
     fileHandle& operator=(const fileHandle&) = delete;
@@ -24,6 +31,7 @@ public:
     int release() {
         const int held = descriptor;
         descriptor = -1;
+        known.reset();
         return held;
     }
 
@@ -41,9 +49,12 @@ public:
     // Ends the file at length.
     bool cutAt(std::uint64_t length) const;
     std::optional<fileIdentity> identity() const;
+    // The permission bits a new output takes from this file as its template:
+    // never the set-ID or sticky bits, which would let someone else's
+    // template make a program that runs as this account.
+    unsigned permissionBits() const;
     // -1 when it cannot be had.
     std::int64_t size() const;
-    bool isRegularFile() const;
     bool flushToDisk() const;
     // Whether reading reached its end early, at a Ctrl-Z (0x1A) byte before
     // the last byte of a regular file: text mode on Windows takes that byte
@@ -56,5 +67,9 @@ public:
     bool close();
 
 private:
+    std::optional<fileIdentity> askIdentity() const;
+
     int descriptor = -1;
+    std::optional<fileIdentity> known;
+    unsigned knownPermissionBits = 0;
 };

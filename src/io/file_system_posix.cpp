@@ -20,6 +20,19 @@ const bool lineEndCarriageReturnsKept = true;
 
 namespace {
 
+fileIdentity identityOf(const struct stat& status) {
+    return {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
+}
+
+unsigned permissionBitsOf(const struct stat& status) {
+    return static_cast<unsigned>(status.st_mode & (S_IRWXU | S_IRWXG | S_IRWXO));
+}
+
+// A descriptor with what its status told, so that it is not asked again.
+fileHandle known(int descriptor, const struct stat& status) {
+    return fileHandle(descriptor, identityOf(status), permissionBitsOf(status));
+}
+
 // Every open here: descriptors never reach the programs a run might start,
 // and opening a FIFO or device never waits.
 constexpr int quietly = O_CLOEXEC | O_NONBLOCK;
@@ -28,17 +41,16 @@ constexpr int quietly = O_CLOEXEC | O_NONBLOCK;
 // no real tree is that deep, and the loop must end on any file system.
 constexpr int deepestAncestor = 4096;
 
-fileIdentity identityOf(const struct stat& status) {
-    return {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
-}
-
 bool isAccepted(const struct stat& status, readable accepted) {
     return accepted == readable::regularFiles ? S_ISREG(status.st_mode) : !S_ISDIR(status.st_mode);
 }
 
 // Cleared once open, so that a FIFO or device accepted is read and written
-// as usual.
-bool clearNonBlocking(int file) {
+// as usual; a regular file never blocks, whatever the flag.
+bool clearNonBlocking(int file, const struct stat& status) {
+    if (S_ISREG(status.st_mode)) {
+        return true;
+    }
     const int flags = ::fcntl(file, F_GETFL);
     return flags >= 0 && ::fcntl(file, F_SETFL, flags & ~O_NONBLOCK) == 0;
 }
@@ -57,10 +69,10 @@ fileHandle openReadable(int at, const std::string& name, readable accepted) {
     fileHandle file(::openat(at, name.c_str(), O_RDONLY | O_CLOEXEC | waiting));
     // The name may lead elsewhere by now; what counts is what was opened.
     if (!file.isOpen() || ::fstat(file.get(), &status) != 0 || !isAccepted(status, accepted) ||
-        !clearNonBlocking(file.get())) {
+        !clearNonBlocking(file.get(), status)) {
         return fileHandle();
     }
-    return file;
+    return known(file.release(), status);
 }
 
 }  // namespace
@@ -112,7 +124,7 @@ bool fileHandle::cutAt(std::uint64_t length) const {
     return ::ftruncate(descriptor, static_cast<off_t>(length)) == 0;
 }
 
-std::optional<fileIdentity> fileHandle::identity() const {
+std::optional<fileIdentity> fileHandle::askIdentity() const {
     struct stat status {};
     if (::fstat(descriptor, &status) != 0) {
         return std::nullopt;
@@ -123,11 +135,6 @@ std::optional<fileIdentity> fileHandle::identity() const {
 std::int64_t fileHandle::size() const {
     struct stat status {};
     return ::fstat(descriptor, &status) == 0 ? static_cast<std::int64_t>(status.st_size) : -1;
-}
-
-bool fileHandle::isRegularFile() const {
-    struct stat status {};
-    return ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
 }
 
 bool fileHandle::flushToDisk() const {
@@ -142,12 +149,15 @@ bool fileHandle::close() {
     return descriptor < 0 || ::close(release()) == 0;
 }
 
-unsigned permissionBitsOf(const fileHandle& file) {
+unsigned fileHandle::permissionBits() const {
     struct stat status {};
-    if (::fstat(file.get(), &status) != 0) {
+    if (known) {
+        return knownPermissionBits;
+    }
+    if (::fstat(descriptor, &status) != 0) {
         return S_IRUSR | S_IWUSR;
     }
-    return static_cast<unsigned>(status.st_mode & (S_IRWXU | S_IRWXG | S_IRWXO));
+    return permissionBitsOf(status);
 }
 
 // --- directory
@@ -326,10 +336,11 @@ nameHolds directory::inspect(const std::string& name, fileIdentity* identity) co
 
 fileHandle directory::openExisting(const std::string& name) const {
     fileHandle file(::openat(fd(handle), name.c_str(), O_RDONLY | O_NOFOLLOW | quietly));
-    if (!file.isOpen() || !file.isRegularFile()) {
+    struct stat status {};
+    if (!file.isOpen() || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
         return fileHandle();
     }
-    return file;
+    return known(file.release(), status);
 }
 
 writeOpening directory::openForWriting(const std::string& name, unsigned newFileMode,
@@ -339,36 +350,42 @@ writeOpening directory::openForWriting(const std::string& name, unsigned newFile
     // Decided before opening too: opening some devices has effects of its
     // own. A directory or a FIFO without a reader cannot be opened for
     // writing anyway.
-    switch (inspect(name)) {
-        case nameHolds::symbolicLink:
-            refusal = writeRefusal::symbolicLink;
-            return opening;
-        case nameHolds::otherFile: {
-            struct stat status {};
-            if (::fstatat(fd(handle), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
-                !S_ISFIFO(status.st_mode)) {
-                refusal = writeRefusal::notRegularFile;
-                return opening;
-            }
-            break;
-        }
-        default:
-            break;
+    struct stat status {};
+    const bool exists = ::fstatat(fd(handle), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0;
+    if (exists && S_ISLNK(status.st_mode)) {
+        refusal = writeRefusal::symbolicLink;
+        return opening;
     }
-    // A name removed or made between two tries is tried once more; what was
-    // opened is checked, since the name may have been swapped since it was
-    // looked at. A link as the name fails to open; a FIFO without a reader
-    // fails at once instead of blocking the run.
-    for (int attempt = 0; attempt < 2 && !opening.file.isOpen(); ++attempt) {
-        opening.file = fileHandle(::openat(fd(handle), name.c_str(),
-                                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | quietly,
-                                           static_cast<mode_t>(newFileMode)));
-        opening.created = opening.file.isOpen();
-        if (!opening.created && errno == EEXIST) {
-            opening.file =
-                fileHandle(::openat(fd(handle), name.c_str(), O_WRONLY | O_NOFOLLOW | quietly));
+    if (exists &&
+        (S_ISCHR(status.st_mode) || S_ISBLK(status.st_mode) || S_ISSOCK(status.st_mode))) {
+        refusal = writeRefusal::notRegularFile;
+        return opening;
+    }
+    // A regular file is opened to be read too, so that its old text can be
+    // compared with the new one; where it may only be written, it is
+    // written. A name removed or made between two tries is tried once more;
+    // what was opened is checked, since the name may have been swapped since
+    // it was looked at. A link as the name fails to open; a FIFO without a
+    // reader fails at once instead of blocking the run.
+    bool create = !exists;
+    for (int attempt = 0; attempt < 2 && !opening.file.isOpen(); ++attempt, create = !create) {
+        if (create) {
+            opening.file = fileHandle(::openat(fd(handle), name.c_str(),
+                                               O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | quietly,
+                                               static_cast<mode_t>(newFileMode)));
+            opening.created = opening.file.isOpen();
+            opening.readable = opening.created;
+        } else {
+            const bool regular = exists && S_ISREG(status.st_mode);
+            opening.file = fileHandle(::openat(
+                fd(handle), name.c_str(), (regular ? O_RDWR : O_WRONLY) | O_NOFOLLOW | quietly));
+            opening.readable = regular && opening.file.isOpen();
+            if (!opening.file.isOpen() && regular && errno == EACCES) {
+                opening.file =
+                    fileHandle(::openat(fd(handle), name.c_str(), O_WRONLY | O_NOFOLLOW | quietly));
+            }
         }
-        if (!opening.file.isOpen() && errno != ENOENT) {
+        if (!opening.file.isOpen() && errno != ENOENT && errno != EEXIST) {
             break;
         }
     }
@@ -377,19 +394,20 @@ writeOpening directory::openForWriting(const std::string& name, unsigned newFile
         refusal = errno == ELOOP ? writeRefusal::symbolicLink : writeRefusal::cannotOpen;
         return opening;
     }
-    struct stat status {};
     if (::fstat(opening.file.get(), &status) != 0) {
         refusal = writeRefusal::cannotOpen;
     } else if (!S_ISREG(status.st_mode)) {
         refusal = writeRefusal::notRegularFile;
     } else if (keep != nullptr && identityOf(status) == *keep) {
         refusal = writeRefusal::sameFile;
-    } else if (!clearNonBlocking(opening.file.get())) {
+    } else if (!clearNonBlocking(opening.file.get(), status)) {
         refusal = writeRefusal::cannotOpen;
     }
     if (refusal != writeRefusal::none) {
         opening.file = fileHandle();
+        return opening;
     }
+    opening.file = known(opening.file.release(), status);
     return opening;
 }
 
@@ -417,7 +435,7 @@ fileHandle directory::createExclusive(const std::string& name, unsigned mode,
         nameTaken = true;
         return fileHandle();
     }
-    return file;
+    return known(file.release(), status);
 }
 
 void directory::copyModeAndOwner(const fileHandle& file, const std::string& name) const {

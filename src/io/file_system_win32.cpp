@@ -213,7 +213,7 @@ bool fileHandle::cutAt(std::uint64_t length) const {
     return _chsize_s(descriptor, static_cast<long long>(length)) == 0;
 }
 
-std::optional<fileIdentity> fileHandle::identity() const {
+std::optional<fileIdentity> fileHandle::askIdentity() const {
     BY_HANDLE_FILE_INFORMATION information{};
     const HANDLE handle = handleOf(descriptor);
     if (handle == INVALID_HANDLE_VALUE || !informationOf(handle, information)) {
@@ -225,12 +225,6 @@ std::optional<fileIdentity> fileHandle::identity() const {
 std::int64_t fileHandle::size() const {
     struct _stat64 status {};
     return _fstat64(descriptor, &status) == 0 ? static_cast<std::int64_t>(status.st_size) : -1;
-}
-
-bool fileHandle::isRegularFile() const {
-    const HANDLE handle = handleOf(descriptor);
-    return handle != INVALID_HANDLE_VALUE && GetFileType(handle) == FILE_TYPE_DISK &&
-           !isDirectory(handle);
 }
 
 bool fileHandle::flushToDisk() const {
@@ -272,7 +266,7 @@ bool fileHandle::close() {
 }
 
 // Windows files take their directory's security instead.
-unsigned permissionBitsOf(const fileHandle& /*file*/) {
+unsigned fileHandle::permissionBits() const {
     return 0666;
 }
 
@@ -477,12 +471,19 @@ writeOpening directory::openForWriting(const std::string& name, unsigned /*newFi
     // the directory's security, as every new Windows file does.
     HANDLE opened = INVALID_HANDLE_VALUE;
     constexpr ULONG options = FILE_NON_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT;
-    const NTSTATUS status = openRelative(asHandle(handle), name, GENERIC_WRITE, shareReadWrite,
-                                         FILE_CREATE, options, opened);
+    const NTSTATUS status = openRelative(asHandle(handle), name, GENERIC_READ | GENERIC_WRITE,
+                                         shareReadWrite, FILE_CREATE, options, opened);
     opening.created = opened != INVALID_HANDLE_VALUE;
     if (status == nameCollision) {
-        openRelative(asHandle(handle), name, GENERIC_WRITE, shareReadWrite, FILE_OPEN, options,
-                     opened);
+        // Read too where the account may, so that the old text can be
+        // compared with the new one.
+        openRelative(asHandle(handle), name, GENERIC_READ | GENERIC_WRITE, shareReadWrite,
+                     FILE_OPEN, options, opened);
+        opening.readable = opened != INVALID_HANDLE_VALUE;
+        if (!opening.readable) {
+            openRelative(asHandle(handle), name, GENERIC_WRITE, shareReadWrite, FILE_OPEN, options,
+                         opened);
+        }
     }
     if (opened == INVALID_HANDLE_VALUE) {
         opening.refusal = writeRefusal::cannotOpen;
@@ -493,7 +494,7 @@ writeOpening directory::openForWriting(const std::string& name, unsigned /*newFi
         CloseHandle(opened);
         return opening;
     }
-    opening.file = fileHandle(descriptorOf(opened, _O_WRONLY | _O_BINARY | _O_NOINHERIT));
+    opening.file = fileHandle(descriptorOf(opened, _O_RDWR | _O_BINARY | _O_NOINHERIT));
     if (!opening.file.isOpen()) {
         opening.refusal = writeRefusal::cannotOpen;
     }

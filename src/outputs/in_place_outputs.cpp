@@ -14,12 +14,13 @@ constexpr std::size_t comparedPiece = 64 * 1024;
 // unchanged keeps its time stamps and wakes no one who watches it.
 class comparingSink : public fileSink {
 public:
-    comparingSink(const fileHandle& written, fileHandle old, std::vector<char>& scratch)
-        : fileSink(written), old(std::move(old)), scratch(scratch) {
-        same = this->old.isOpen();
-        oldSize = same ? this->old.size() : -1;
-        same = same && oldSize >= 0;
-    }
+    // With compared, the file holds an old text to compare with, read
+    // through the same handle.
+    comparingSink(const fileHandle& written, bool compared, std::vector<char>& scratch)
+        : fileSink(written),
+          scratch(scratch),
+          oldSize(compared ? written.size() : -1),
+          same(oldSize >= 0) {}
 
     bool holdsOldText() const {
         return same && static_cast<std::int64_t>(bytesWritten()) == oldSize;
@@ -52,7 +53,7 @@ private:
     std::size_t firstDifference(std::uint64_t offset, const char* data, std::size_t size) {
         for (std::size_t done = 0; done < size;) {
             const std::size_t piece = std::min(comparedPiece, size - done);
-            const long long count = old.readFull(offset + done, scratch.data(), piece);
+            const long long count = file.readFull(offset + done, scratch.data(), piece);
             const std::size_t equal =
                 count < 0 ? 0 : matching(data + done, static_cast<std::size_t>(count));
             if (equal < piece) {
@@ -71,21 +72,20 @@ private:
                                         data);
     }
 
-    fileHandle old;
     std::vector<char>& scratch;
-    std::int64_t oldSize = -1;
-    bool same = false;
+    std::int64_t oldSize;
+    bool same;
 };
 
 class inPlaceOutput : public pendingOutput {
 public:
-    inPlaceOutput(runLog& log, writeOpening opened, fileHandle old, outputPlace place,
-                  std::vector<char>& buffer, std::vector<char>& scratch)
+    inPlaceOutput(runLog& log, writeOpening opened, outputPlace place, std::vector<char>& buffer,
+                  std::vector<char>& scratch)
         : pendingOutput(opened.file.identity(), std::move(place)),
           log(log),
           created(opened.created),
           file(std::move(opened.file)),
-          sink(file, std::move(old), scratch) {
+          sink(file, opened.readable && !opened.created, scratch) {
         out = std::make_unique<textOutput>(sink, buffer);
     }
 
@@ -137,16 +137,7 @@ public:
             reportUnopenedOutput(log, request.path, opened.refusal);
             return nullptr;
         }
-        // The old text is read from the file being written over; a name
-        // swapped in between gives another file, whose text is not compared.
-        fileHandle old;
-        if (!opened.created) {
-            old = request.in.openExisting(request.name);
-            if (old.isOpen() && old.identity() != opened.file.identity()) {
-                old = fileHandle();
-            }
-        }
-        return std::make_unique<inPlaceOutput>(log, std::move(opened), std::move(old),
+        return std::make_unique<inPlaceOutput>(log, std::move(opened),
                                                outputPlace{request.in.identity(), request.name},
                                                buffer, scratch);
     }

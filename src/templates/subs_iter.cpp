@@ -143,7 +143,7 @@ void subsIter::expandTemplate(const std::string& path, const std::string& output
         return;
     }
     const std::optional<fileIdentity> templateIdentity = file.identity();
-    const unsigned templateMode = permissionBitsOf(file);
+    const unsigned templateMode = file.permissionBits();
     textInput input(std::move(file), inBuffer);
     const byteOrderMark mark = takeByteOrderMark(input);
     if (isUtf16(mark)) {
