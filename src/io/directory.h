@@ -30,8 +30,8 @@ struct directoryEntry {
 struct writeOpening {
     fileHandle file;
     writeRefusal refusal = writeRefusal::none;
-    bool created = false;   // the name held nothing before
-    bool readable = false;  // the file may be read through the same handle
+    bool created = false;          // the name held nothing before
+    bool oldTextReadable = false;  // an old text is there to be read through the same handle
 };
 
 // A directory held open, through which every file in it is reached by its

@@ -3,10 +3,9 @@
 fileHandle& fileHandle::operator=(fileHandle&& other) noexcept {
     if (this != &other) {
         close();
-        const auto identity = other.known;
+        known = other.known;
         knownPermissionBits = other.knownPermissionBits;
         descriptor = other.release();
-        known = identity;
     }
     return *this;
 }

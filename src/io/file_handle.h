@@ -13,8 +13,9 @@ class fileHandle {
 public:
     fileHandle() = default;
     explicit fileHandle(int descriptor) : descriptor(descriptor) {}
-    // A file whose identity and permission bits were read as it was opened:
-    // they cannot change while it is open, so they are not asked again.
+    // A file whose status was read as it was opened: its identity cannot
+    // change while it is open, and its permission bits are taken as they
+    // were then, so neither is asked again.
     fileHandle(int descriptor, const fileIdentity& identity, unsigned permissionBits)
         : descriptor(descriptor), known(identity), knownPermissionBits(permissionBits) {}
     fileHandle(fileHandle&& other) noexcept

@@ -150,10 +150,10 @@ bool fileHandle::close() {
 }
 
 unsigned fileHandle::permissionBits() const {
-    struct stat status {};
     if (known) {
         return knownPermissionBits;
     }
+    struct stat status {};
     if (::fstat(descriptor, &status) != 0) {
         return S_IRUSR | S_IWUSR;
     }
@@ -374,12 +374,11 @@ writeOpening directory::openForWriting(const std::string& name, unsigned newFile
                                                O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | quietly,
                                                static_cast<mode_t>(newFileMode)));
             opening.created = opening.file.isOpen();
-            opening.readable = opening.created;
         } else {
             const bool regular = exists && S_ISREG(status.st_mode);
             opening.file = fileHandle(::openat(
                 fd(handle), name.c_str(), (regular ? O_RDWR : O_WRONLY) | O_NOFOLLOW | quietly));
-            opening.readable = regular && opening.file.isOpen();
+            opening.oldTextReadable = regular && opening.file.isOpen();
             if (!opening.file.isOpen() && regular && errno == EACCES) {
                 opening.file =
                     fileHandle(::openat(fd(handle), name.c_str(), O_WRONLY | O_NOFOLLOW | quietly));

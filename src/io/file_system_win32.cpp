@@ -479,8 +479,8 @@ writeOpening directory::openForWriting(const std::string& name, unsigned /*newFi
         // compared with the new one.
         openRelative(asHandle(handle), name, GENERIC_READ | GENERIC_WRITE, shareReadWrite,
                      FILE_OPEN, options, opened);
-        opening.readable = opened != INVALID_HANDLE_VALUE;
-        if (!opening.readable) {
+        opening.oldTextReadable = opened != INVALID_HANDLE_VALUE;
+        if (!opening.oldTextReadable) {
             openRelative(asHandle(handle), name, GENERIC_WRITE, shareReadWrite, FILE_OPEN, options,
                          opened);
         }

@@ -85,7 +85,7 @@ public:
           log(log),
           created(opened.created),
           file(std::move(opened.file)),
-          sink(file, opened.readable && !opened.created, scratch) {
+          sink(file, opened.oldTextReadable, scratch) {
         out = std::make_unique<textOutput>(sink, buffer);
     }
 
